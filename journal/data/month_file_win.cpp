@@ -1,0 +1,88 @@
+#include "journal/data/month_file_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "common/scoped_handle_win.h"
+
+namespace vorta {
+
+namespace {
+
+SaveHook g_save_hook = nullptr;
+
+constexpr DWORD kNoFile = INVALID_FILE_ATTRIBUTES;
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+}
+
+bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
+  DWORD written = 0;
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+}  // namespace
+
+std::string MonthFilePath(const std::string& program_folder, int year, int month) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%04d%02d.DAY", year, month);
+  return program_folder + "DATA\\" + name;
+}
+
+MonthFileFormat LoadMonthFile(const std::string& path, MonthBuffer* month) {
+  ScopedFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_ARCHIVE, nullptr));
+  LARGE_INTEGER size{};
+  // A file too large for any month cannot be ours; reading it whole would
+  // only cost memory, so it is read as far as a header can promise.
+  constexpr LONGLONG kLargestMonthFile = 8 + 0xFFFFFFFFLL;
+  if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestMonthFile) {
+    month->Clear();
+    return MonthFileFormat::kMissing;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 20));
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data() + got, chunk, &read, nullptr) || read == 0) break;
+    got += read;
+  }
+  bytes.resize(got);
+  return DecodeMonthFile(bytes, month);
+}
+
+SaveResult SaveMonthFile(const std::string& path, const MonthBuffer& month) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (month.record_count() == 0 && attributes == kNoFile) return SaveResult::kNothingToWrite;
+  // A read-only month file cannot be overwritten in place; moving over it
+  // would succeed on some systems, so refuse it the same way everywhere.
+  if (attributes != kNoFile && (attributes & FILE_ATTRIBUTE_READONLY)) return SaveResult::kFailed;
+
+  char temp[MAX_PATH];
+  if (!GetTempFileNameA(FolderOf(path).c_str(), "DAY", 0, temp)) return SaveResult::kFailed;
+
+  bool ok;
+  {
+    ScopedFileHandle file(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_ARCHIVE, nullptr));
+    ok = file.valid() && WriteAll(file.get(), EncodeMonthFile(month)) && FlushFileBuffers(file.get());
+    ok = file.Close() && ok;
+  }
+  ok = ok && (g_save_hook == nullptr || g_save_hook());
+  ok = ok && MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) {
+    DeleteFileA(temp);
+    return SaveResult::kFailed;
+  }
+  return SaveResult::kWritten;
+}
+
+void SetSaveHookForTesting(SaveHook hook) { g_save_hook = hook; }
+
+}  // namespace vorta
