@@ -40,10 +40,13 @@ class CWinApp {
   CString m_pszExeName;       // file title of the program, e.g. "vorta"
   CString m_pszHelpFilePath;  // the program's path with ".HLP"
   CString m_pszProfileName;   // full path of the INI file
-
- private:
-  friend int AfxWinMain(HINSTANCE instance);
 };
+
+// Fills in the application object's instance, thread, names and help path.
+void AfxWinInit(HINSTANCE instance);
+// Runs the program: AfxWinInit, InitInstance, and the message loop when
+// InitInstance returns TRUE.
+int AfxWinMain(HINSTANCE instance);
 
 CWinApp* AfxGetApp();
 const char* AfxGetAppName();

@@ -86,11 +86,10 @@ int AfxMessageBox(UINT stringId, UINT type, UINT helpId) {
   return AfxMessageBox(LoadResourceString(stringId).c_str(), type, helpId);
 }
 
-// Sets up the application object and runs it: InitInstance, and a message
-// loop only when InitInstance asks to go on.
-int AfxWinMain(HINSTANCE instance) {
+// Fills in the application object: instance, thread, names and paths.
+void AfxWinInit(HINSTANCE instance) {
   CWinApp* app = AfxGetApp();
-  if (!app) return 1;
+  if (!app) return;
   app->m_hInstance = instance;
   app->m_nThreadID = ::GetCurrentThreadId();
 
@@ -100,7 +99,14 @@ int AfxWinMain(HINSTANCE instance) {
   app->m_pszHelpFilePath = vorta::ReplaceExtension(path, ".HLP");
   if (app->m_pszAppName.empty()) app->m_pszAppName = LoadResourceString(AFX_IDS_APP_TITLE);
   if (app->m_pszAppName.empty()) app->m_pszAppName = app->m_pszExeName;
+}
 
+// Sets up the application object and runs it: InitInstance, and a message
+// loop only when InitInstance asks to go on.
+int AfxWinMain(HINSTANCE instance) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return 1;
+  AfxWinInit(instance);
   if (!app->InitInstance()) return 0;
   return app->Run();
 }

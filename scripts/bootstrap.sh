@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
   xvfb xauth x11-utils
-  fonts-ipafont-gothic fonts-wine
+  fonts-ipafont-gothic
   locales
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-dev

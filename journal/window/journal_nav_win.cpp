@@ -77,8 +77,10 @@ void CJournalDlg::ShowEntry(WORD day) {
   vorta::DayRecord record;
   if (GetDayRecord(day, &record) <= 0) record = vorta::DayRecord{};
   m_edtEntry.SetWindowText(record.text.c_str());
-  m_wndWeather.SetCurSel(record.weather);
-  m_wndMood.SetCurSel(record.mood);
+  // An index this version does not list leaves the picker without a
+  // selection (some systems keep the old one on a failed CB_SETCURSEL).
+  if (m_wndWeather.SetCurSel(record.weather) == CB_ERR) m_wndWeather.SetCurSel(-1);
+  if (m_wndMood.SetCurSel(record.mood) == CB_ERR) m_wndMood.SetCurSel(-1);
   m_chkAnniversary.SetCheck(record.flag);
   m_nShownWeather = record.weather;
   m_nShownMood = record.mood;
