@@ -1,0 +1,526 @@
+// The journal program driven from outside, as a person would use it: started
+// from a fresh folder, its window found by its title, its controls clicked
+// and filled, its files and profile read afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "harness/e2e.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr char kTitle[] = "ミルネ2000";
+
+// Controls of the main window.
+constexpr int kEditor = 1000, kPrevDay = 1002, kNextDay = 1003, kToday = 1004, kPrevMonth = 1005,
+              kNextMonth = 1006, kWeather = 1007, kPrevYear = 1008, kMood = 1009, kNextYear = 1010,
+              kAnniversary = 1016, kCalendar = 1018, kTitleGroup = 1019, kSizeGrip = 1021, kNavGroup = 1048,
+              kHelp = 57670, kClose = IDOK;
+
+struct Date {
+  int year, month, day;
+};
+
+Date Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
+}
+
+std::string MonthFileName(int year, int month) {
+  char name[32];
+  std::snprintf(name, sizeof name, "DATA\\%04d%02d.DAY", year, month);
+  return name;
+}
+
+// A month file as the journal writes it, from plain records.
+std::string MonthFile(int count, const std::string& plain) {
+  std::string file = "Q20";
+  file += static_cast<char>(count);
+  const auto length = static_cast<unsigned>(plain.size());
+  for (int i = 0; i < 4; ++i) file += static_cast<char>((length >> (8 * i)) & 0xFF);
+  for (char c : plain) file += static_cast<char>(c ^ 0x6B);
+  return file;
+}
+
+// One day record: day, attribute word, L and the text with its zero.
+std::string Record(int day, unsigned attributes, const std::string& text) {
+  std::string r;
+  r += static_cast<char>(day);
+  r += static_cast<char>(attributes & 0xFF);
+  r += static_cast<char>(attributes >> 8);
+  const auto length = static_cast<unsigned>(text.size() + 1);
+  r += static_cast<char>(length & 0xFF);
+  r += static_cast<char>(length >> 8);
+  r += text;
+  r += '\0';
+  return r;
+}
+
+// The message boxes of the journal have the same class and caption as its main
+// window; they are told apart by their message text control.
+HWND FindJournalBox(DWORD pid, HWND main) {
+  struct Search {
+    DWORD pid;
+    HWND main;
+    HWND found;
+  } search{pid, main, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (hwnd == s->main || owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) ||
+            !GetDlgItem(hwnd, 0xFFFF) || GetDlgItem(hwnd, 1019))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForJournalBox(DWORD pid, HWND main = nullptr, DWORD timeout = kDefaultTimeoutMs) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = FindJournalBox(pid, main)) != nullptr; }, timeout);
+  return box;
+}
+
+class JournalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sandbox_.valid());
+    exe_ = sandbox_.Install(E2E_PROGRAM_VORTA);
+    ASSERT_FALSE(exe_.empty());
+  }
+
+  std::string Data(const std::string& relative) const { return sandbox_.Join(relative); }
+  void MakeData() { ASSERT_FALSE(sandbox_.dir().MakeSubdir("DATA").empty()); }
+
+  // Starts the journal and waits for its window.
+  void Launch() {
+    process_ = &sandbox_.Start(exe_);
+    ASSERT_TRUE(process_->started());
+    main_ = WaitForWindow(kTitle, process_->id());
+    ASSERT_NE(main_, nullptr) << "no journal window";
+    ASSERT_TRUE(WaitUntil([&] { return !TitleLine().empty(); }, 3000));
+  }
+
+  std::string TitleLine() const { return GetControlText(main_, kTitleGroup).value_or(""); }
+  std::string EditorText() const { return GetControlText(main_, kEditor).value_or(""); }
+
+  // The date the window shows, read from its title line "yyyy年mm月dd日（w曜日）".
+  Date Shown() const {
+    const std::string t = TitleLine();
+    if (t.size() < 14) return {0, 0, 0};
+    return {std::stoi(t.substr(0, 4)), std::stoi(t.substr(6, 2)), std::stoi(t.substr(10, 2))};
+  }
+
+  // Steps with the buttons to a date, as a person would.
+  void NavigateTo(Date target) {
+    for (int guard = 0; guard < 20000 && Shown().year != target.year; ++guard)
+      ASSERT_TRUE(ClickButton(main_, Shown().year < target.year ? kNextYear : kPrevYear));
+    for (int guard = 0; guard < 24 && Shown().month != target.month; ++guard)
+      ASSERT_TRUE(ClickButton(main_, Shown().month < target.month ? kNextMonth : kPrevMonth));
+    for (int guard = 0; guard < 62 && Shown().day != target.day; ++guard)
+      ASSERT_TRUE(ClickButton(main_, Shown().day < target.day ? kNextDay : kPrevDay));
+    const Date shown = Shown();
+    ASSERT_EQ(shown.year * 10000 + shown.month * 100 + shown.day, target.year * 10000 + target.month * 100 + target.day);
+  }
+
+  // Closes with the close box and waits for the program to end.
+  void CloseAndWait() {
+    ASSERT_TRUE(PostSysClose(main_));
+    ASSERT_TRUE(process_->WaitForExit(5000).has_value()) << "the journal did not end";
+  }
+
+  // The window with the keyboard focus in the journal's thread.
+  HWND FocusedWindow() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+  }
+
+  std::optional<std::string> File(const std::string& relative) const { return ReadFileBytes(Data(relative)); }
+
+  ProfileGuard profile_;  // before the sandbox: the programs end first
+  Sandbox sandbox_{"journal"};
+  std::string exe_;
+  Process* process_ = nullptr;
+  HWND main_ = nullptr;
+};
+
+TEST_F(JournalTest, WithoutDataFolderItRefusesToStart) {
+  Process& p = sandbox_.Start(exe_);
+  ASSERT_TRUE(p.started());
+  HWND box = WaitForJournalBox(p.id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(GetText(box).value_or(""), kTitle);
+  EXPECT_EQ(MessageBoxText(box).value_or(""),
+            "ミルネが正常にセットアップされていません。\n"
+            "もう一度セットアップを起動し上書きインストールしてください。");
+  EXPECT_TRUE(AnswerMessageBox(box, kIdOk));
+  EXPECT_EQ(p.WaitForExit(5000), std::optional<DWORD>(0));
+  EXPECT_FALSE(FileExists(ProfilePath())) << "an early exit writes no setting";
+}
+
+TEST_F(JournalTest, FirstStartUsesTheTemplateSizeAndWritesTheSettingsBack) {
+  MakeData();
+  Launch();
+  const RECT rect = WindowRect(main_);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  CloseAndWait();
+
+  const struct { const char* section; const char* key; std::string value; } expected[] = {
+      {"WINDOW", "X", "0"},
+      {"WINDOW", "Y", "0"},
+      {"WINDOW", "CX", std::to_string(rect.right - rect.left)},
+      {"WINDOW", "CY", std::to_string(rect.bottom - rect.top)},
+      {"CAL_WINDOW", "X", "0"},
+      {"CAL_WINDOW", "Y", "0"},
+      {"CAL_WINDOW", "Disp", "0"},
+      {"FIND_WINDOW", "X", "0"},
+      {"FIND_WINDOW", "Y", "0"},
+      {"FONT", "SIZE", "64"},
+  };
+  for (const auto& e : expected)
+    EXPECT_EQ(ReadProfileValue(e.section, e.key).value_or("(none)"), e.value) << e.section << "/" << e.key;
+}
+
+TEST_F(JournalTest, OversizedSavedWidthIsClampedToTheScreen) {
+  MakeData();
+  ASSERT_TRUE(MakeDirectories(ProfileDirectory()));
+  ASSERT_TRUE(WriteFileBytes(ProfilePath(), "[WINDOW]\r\nX=200\r\nY=10\r\nCX=99999\r\nCY=400\r\n"));
+  Launch();
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  const RECT rect = WindowRect(main_);
+  EXPECT_EQ(rect.right - rect.left, screen - 1);
+  EXPECT_EQ(rect.left, 1) << "moved so that it ends at the right edge";
+  EXPECT_EQ(rect.top, 10);
+  EXPECT_EQ(rect.bottom - rect.top, 400);
+}
+
+TEST_F(JournalTest, SecondStartWakesTheRunningCopyAndEnds) {
+  MakeData();
+  Launch();
+  Process& second = sandbox_.Start(exe_);
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(8000), std::optional<DWORD>(0));
+  EXPECT_EQ(FindTopWindow(kTitle, second.id()), nullptr);
+  EXPECT_TRUE(process_->running());
+  EXPECT_EQ(FindTopWindow(kTitle, process_->id()), main_);
+}
+
+TEST_F(JournalTest, NextDayFromTheLastOfJanuaryWritesJanuary) {
+  MakeData();
+  Launch();
+  NavigateTo({2005, 1, 31});
+  const std::string text = "日記\r\n二行目";
+  ASSERT_TRUE(SetControlText(main_, kEditor, text));
+  ASSERT_TRUE(SetComboSelection(main_, kWeather, 1));
+  ASSERT_TRUE(ClickButton(main_, kNextDay));
+
+  EXPECT_EQ(TitleLine(), "2005年 2月 1日（火曜日）");
+  EXPECT_EQ(EditorText(), "");
+  EXPECT_EQ(File(MonthFileName(2005, 1)), MonthFile(1, Record(31, 1 << 11, text)));
+  EXPECT_FALSE(File(MonthFileName(2005, 2)).has_value()) << "an empty month creates no file";
+  EXPECT_EQ(FocusedWindow(), GetDlgItem(main_, kEditor)) << "the focus goes back to the editor";
+}
+
+TEST_F(JournalTest, NextMonthFromTheLastOfJanuaryClampsTheDay) {
+  MakeData();
+  Launch();
+  NavigateTo({2005, 1, 31});
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(TitleLine(), "2005年 2月28日（月曜日）");
+  ASSERT_TRUE(ClickButton(main_, kPrevYear));
+  EXPECT_EQ(TitleLine(), "2004年 2月28日（土曜日）");
+  ASSERT_TRUE(ClickButton(main_, kNextDay));
+  ASSERT_TRUE(ClickButton(main_, kNextYear));
+  EXPECT_EQ(TitleLine(), "2005年 2月28日（月曜日）") << "29 February into a common year";
+}
+
+TEST_F(JournalTest, EditingAnEarlierDayMovesItsRecordToTheEnd) {
+  MakeData();
+  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2005, 3)),
+                             MonthFile(3, Record(1, 0, "one") + Record(3, 0, "three") + Record(5, 0, "five"))));
+  Launch();
+  NavigateTo({2005, 3, 3});
+  EXPECT_EQ(EditorText(), "three");
+  ASSERT_TRUE(SetControlText(main_, kEditor, "three, edited"));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 3)),
+            MonthFile(3, Record(1, 0, "one") + Record(5, 0, "five") + Record(3, 0, "three, edited")));
+}
+
+TEST_F(JournalTest, WeatherMoodAndMarkAreStoredInTheAttributeWord) {
+  MakeData();
+  Launch();
+  NavigateTo({2005, 6, 10});
+  ASSERT_TRUE(SetControlText(main_, kEditor, "x"));
+  ASSERT_TRUE(SetComboSelection(main_, kWeather, 3));
+  ASSERT_TRUE(SetComboSelection(main_, kMood, 2));
+  ASSERT_TRUE(ClickButton(main_, kAnniversary));  // through the program: the checkbox handler runs
+  EXPECT_EQ(GetCheck(main_, kAnniversary), std::optional<int>(BST_CHECKED));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  const auto file = File(MonthFileName(2005, 6));
+  ASSERT_TRUE(file.has_value());
+  ASSERT_GE(file->size(), 11u);
+  EXPECT_EQ(static_cast<unsigned char>((*file)[9] ^ 0x6B), 0x40);
+  EXPECT_EQ(static_cast<unsigned char>((*file)[10] ^ 0x6B), 0x19);
+
+  // Back on the day, the pickers and the mark show what was stored.
+  ASSERT_TRUE(ClickButton(main_, kPrevMonth));
+  EXPECT_EQ(GetComboSelection(main_, kWeather), std::optional<int>(3));
+  EXPECT_EQ(GetComboSelection(main_, kMood), std::optional<int>(2));
+  EXPECT_EQ(GetCheck(main_, kAnniversary), std::optional<int>(BST_CHECKED));
+}
+
+TEST_F(JournalTest, ClearedEntriesDoNotComeBackFromTheOldFile) {
+  MakeData();
+  Launch();
+  NavigateTo({2005, 7, 4});
+  const std::string empty_month = MonthFile(0, "");
+
+  // The only entry of a month, cleared: rewritten as an empty record.
+  ASSERT_TRUE(SetControlText(main_, kEditor, "soon gone"));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  ASSERT_TRUE(ClickButton(main_, kPrevMonth));
+  ASSERT_TRUE(SetControlText(main_, kEditor, ""));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 7)), MonthFile(1, Record(4, 0, "")));
+  // Left empty once more: the record goes and the month is written empty.
+  ASSERT_TRUE(ClickButton(main_, kPrevMonth));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 7)), empty_month);
+
+  // A weather-only day set back to the first item: no stale weather on disk.
+  ASSERT_TRUE(ClickButton(main_, kPrevMonth));
+  ASSERT_TRUE(SetComboSelection(main_, kWeather, 5));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 7)), MonthFile(1, Record(4, 5 << 11, "")));
+  ASSERT_TRUE(ClickButton(main_, kPrevMonth));
+  EXPECT_EQ(GetComboSelection(main_, kWeather), std::optional<int>(5));
+  ASSERT_TRUE(SetComboSelection(main_, kWeather, 0));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 7)), empty_month);
+}
+
+TEST_F(JournalTest, UnknownStoredWeatherIsKept) {
+  MakeData();
+  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2005, 8)), MonthFile(1, Record(9, 29 << 11 | 5 << 7, "later version"))));
+  Launch();
+  NavigateTo({2005, 8, 9});
+  EXPECT_EQ(GetComboSelection(main_, kWeather), std::optional<int>(-1));
+  EXPECT_EQ(GetComboSelection(main_, kMood), std::optional<int>(-1));
+  ASSERT_TRUE(SetControlText(main_, kEditor, "edited"));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(File(MonthFileName(2005, 8)), MonthFile(1, Record(9, 29 << 11 | 5 << 7, "edited")));
+}
+
+TEST_F(JournalTest, OldFormatOfTheCurrentMonthIsRefused) {
+  const struct { const char* name; std::string bytes; const char* message; } cases[] = {
+      {"Q12", std::string("Q12\x01\x05\x00\x00\x00", 8) + "abcde", "Ver1.47以前のﾌｧｲﾙの形式です。"},
+      {"short", "Q2", "Ver1.0以前のﾌｧｲﾙの形式 または ミルネのﾌｧｲﾙの形式ではありません。"},
+  };
+  const Date today = Today();
+  MakeData();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(today.year, today.month)), c.bytes));
+    Process& p = sandbox_.Start(exe_);
+    HWND box = WaitForJournalBox(p.id());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box).value_or(""), c.message);
+    EXPECT_TRUE(AnswerMessageBox(box, kIdOk));
+    EXPECT_EQ(p.WaitForExit(5000), std::optional<DWORD>(0));
+    EXPECT_EQ(File(MonthFileName(today.year, today.month)), c.bytes) << "the file is left alone";
+  }
+}
+
+TEST_F(JournalTest, FailedWriteKeepsTheEntryUntilTheFileCanBeWritten) {
+  MakeData();
+  const std::string old_file = MonthFile(1, Record(2, 0, "old"));
+  const std::string path = Data(MonthFileName(2005, 9));
+  ASSERT_TRUE(WriteFileBytes(path, old_file));
+  ASSERT_TRUE(SetReadOnly(path, true));
+  Launch();
+  NavigateTo({2005, 9, 2});
+  ASSERT_TRUE(SetControlText(main_, kEditor, "must not be lost"));
+  const std::string title = TitleLine();
+
+  ASSERT_TRUE(PressButton(main_, kNextMonth));
+  HWND box = WaitForJournalBox(process_->id(), main_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or(""), "データの書込みに失敗しました。");
+  ASSERT_TRUE(AnswerMessageBox(box, kIdOk));
+  ASSERT_TRUE(WaitUntil([&] { return FindJournalBox(process_->id(), main_) == nullptr; }, 3000));
+  EXPECT_EQ(TitleLine(), title) << "the step is abandoned";
+  EXPECT_EQ(EditorText(), "must not be lost");
+  EXPECT_EQ(File(MonthFileName(2005, 9)), old_file);
+
+  // The user fixes the file and steps again.
+  ASSERT_TRUE(SetReadOnly(path, false));
+  ASSERT_TRUE(ClickButton(main_, kNextMonth));
+  EXPECT_EQ(TitleLine(), "2005年10月 2日（日曜日）");
+  EXPECT_EQ(File(MonthFileName(2005, 9)), MonthFile(1, Record(2, 0, "must not be lost")));
+}
+
+TEST_F(JournalTest, FailedWriteWhileClosingKeepsTheWindowUntilTheUserGivesUp) {
+  MakeData();
+  const Date today = Today();
+  const std::string path = Data(MonthFileName(today.year, today.month));
+  const std::string old_file = MonthFile(0, "");
+  ASSERT_TRUE(WriteFileBytes(path, old_file));
+  ASSERT_TRUE(SetReadOnly(path, true));
+  Launch();
+  ASSERT_TRUE(SetControlText(main_, kEditor, "typed today"));
+
+  auto expect_box = [&](const char* text, int answer) {
+    HWND box = WaitForJournalBox(process_->id(), main_);
+    ASSERT_NE(box, nullptr) << text;
+    EXPECT_EQ(MessageBoxText(box).value_or(""), text);
+    ASSERT_TRUE(AnswerMessageBox(box, answer));
+  };
+
+  // First failing close: the message, and the window stays.
+  ASSERT_TRUE(PressButton(main_, kClose));
+  expect_box("データの書込みに失敗しました。", kIdOk);
+  Sleep(300);
+  EXPECT_TRUE(process_->running());
+  EXPECT_EQ(EditorText(), "typed today");
+
+  // Second failing close (by the close box): asked, and "No" keeps it open.
+  ASSERT_TRUE(PostSysClose(main_));
+  expect_box("データの書込みに失敗しました。", kIdOk);
+  expect_box("保存せずに終了しますか?", kIdNo);
+  Sleep(300);
+  EXPECT_TRUE(process_->running());
+
+  // Again, and "Yes" closes without saving.
+  ASSERT_TRUE(PressButton(main_, kClose));
+  expect_box("データの書込みに失敗しました。", kIdOk);
+  expect_box("保存せずに終了しますか?", kIdYes);
+  EXPECT_TRUE(process_->WaitForExit(5000).has_value());
+  EXPECT_EQ(File(MonthFileName(today.year, today.month)), old_file);
+}
+
+TEST_F(JournalTest, CloseBoxSavesAndAPlainCloseDoesNot) {
+  MakeData();
+  const Date today = Today();
+  Launch();
+  ASSERT_TRUE(SetControlText(main_, kEditor, "kept"));
+  CloseAndWait();
+  const std::string saved = MonthFile(1, Record(today.day, 0, "kept"));
+  EXPECT_EQ(File(MonthFileName(today.year, today.month)), saved);
+
+  Launch();
+  EXPECT_EQ(EditorText(), "kept");
+  ASSERT_TRUE(SetControlText(main_, kEditor, "dropped"));
+  ASSERT_TRUE(PostClose(main_));
+  ASSERT_TRUE(process_->WaitForExit(5000).has_value());
+  EXPECT_EQ(File(MonthFileName(today.year, today.month)), saved);
+}
+
+TEST_F(JournalTest, CloseButtonSaves) {
+  MakeData();
+  const Date today = Today();
+  Launch();
+  ASSERT_TRUE(SetControlText(main_, kEditor, "by the button"));
+  ASSERT_TRUE(PressButton(main_, kClose));
+  ASSERT_TRUE(process_->WaitForExit(5000).has_value());
+  EXPECT_EQ(File(MonthFileName(today.year, today.month)), MonthFile(1, Record(today.day, 0, "by the button")));
+}
+
+TEST_F(JournalTest, EscapeNeverClosesTheWindow) {
+  MakeData();
+  Launch();
+  ASSERT_TRUE(SetControlText(main_, kEditor, "still here"));
+  // An ordinary key first, as when typing: it puts the editor in dialog mode,
+  // in which a multi-line edit answers Escape by closing its dialog.
+  ASSERT_TRUE(PostKey(GetDlgItem(main_, kEditor), VK_END));
+  for (HWND target : {GetDlgItem(main_, kEditor), main_, GetDlgItem(main_, kToday), GetDlgItem(main_, kWeather)})
+    ASSERT_TRUE(PostKey(target, VK_ESCAPE));
+  Sleep(500);
+  EXPECT_TRUE(process_->running());
+  EXPECT_TRUE(IsWindowVisible(main_));
+  EXPECT_EQ(EditorText(), "still here");
+}
+
+TEST_F(JournalTest, AltArrowsStepTheDayFromTheEditor) {
+  MakeData();
+  Launch();
+  NavigateTo({2005, 1, 31});
+  HWND editor = GetDlgItem(main_, kEditor);
+  ASSERT_TRUE(SetControlText(main_, kEditor, "end of January"));
+  ASSERT_TRUE(PostKeyDown(editor, VK_RIGHT, true));
+  EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 2月 1日（火曜日）"; }, 3000)) << TitleLine();
+  ASSERT_TRUE(PostKeyUp(editor, VK_RIGHT, true));
+  ASSERT_TRUE(PostKeyDown(editor, VK_LEFT, true));
+  EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 1月31日（月曜日）"; }, 3000)) << TitleLine();
+  ASSERT_TRUE(PostKeyUp(editor, VK_LEFT, true));
+  EXPECT_EQ(EditorText(), "end of January");
+  EXPECT_EQ(File(MonthFileName(2005, 1)), MonthFile(1, Record(31, 0, "end of January")));
+}
+
+TEST_F(JournalTest, ResizingKeepsTheRightColumnAtTheEdge) {
+  MakeData();
+  Launch();
+  auto child_rect = [&](int id) {
+    RECT r = WindowRect(GetDlgItem(main_, id));
+    MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT start = WindowRect(main_);
+  const LONG margin = ClientRect(main_).right - child_rect(kClose).right;
+  const LONG grip_right = ClientRect(main_).right - child_rect(kSizeGrip).right;
+  const int ids[] = {kClose, kHelp, kCalendar, kNavGroup, kToday, kNextYear};
+
+  ASSERT_TRUE(ResizeWindow(main_, start.right - start.left + 200, start.bottom - start.top + 120));
+  const RECT client = ClientRect(main_);
+  EXPECT_EQ(client.right - child_rect(kClose).right, margin);
+  EXPECT_EQ(client.right - child_rect(kSizeGrip).right, grip_right);
+  EXPECT_EQ(client.bottom - child_rect(kSizeGrip).bottom, 0);
+  for (int id : ids) EXPECT_GT(child_rect(id).left, child_rect(kEditor).right) << id;
+  EXPECT_GT(child_rect(kEditor).bottom - child_rect(kEditor).top, 200) << "the editor grows";
+  CaptureWindow(main_, "enlarged");
+
+  // Shrinking stops at the minimum size, whatever is asked.
+  ASSERT_TRUE(ResizeWindow(main_, 50, 50));
+  const RECT small = WindowRect(main_);
+  EXPECT_GT(small.right - small.left, 200);
+  EXPECT_GT(small.bottom - small.top, 200);
+  ASSERT_TRUE(ResizeWindow(main_, 10, 10));
+  const RECT smaller = WindowRect(main_);
+  EXPECT_EQ(smaller.right - smaller.left, small.right - small.left);
+  EXPECT_EQ(smaller.bottom - smaller.top, small.bottom - small.top);
+  EXPECT_GT(child_rect(kClose).left, child_rect(kAnniversary).right) << "the column never covers the checkbox";
+}
+
+TEST_F(JournalTest, Captures) {
+  MakeData();
+  const Date today = Today();
+  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(today.year, today.month)),
+                             MonthFile(1, Record(today.day, 10 << 11 | 0 << 7 | 1 << 6,
+                                                 "今日は朝から晴れ。\r\n午後は曇り。\r\n\r\n夜、日記を書く。"))));
+  Launch();
+  EXPECT_EQ(GetComboSelection(main_, kWeather), std::optional<int>(10));
+  EXPECT_EQ(GetCheck(main_, kAnniversary), std::optional<int>(BST_CHECKED));
+  EXPECT_FALSE(CaptureWindow(main_, "main").empty());
+  EXPECT_FALSE(CaptureComboDropDown(main_, kWeather, "weather-list").empty());
+  EXPECT_FALSE(CaptureComboDropDown(main_, kMood, "mood-list").empty());
+  const Image image = GrabWindow(main_);
+  EXPECT_FALSE(image.IsUniform());
+}
+
+}  // namespace
