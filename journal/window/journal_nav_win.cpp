@@ -93,19 +93,40 @@ void CJournalDlg::UpdateCalendar() {
 void CJournalDlg::FocusEditor() { m_edtEntry.SetFocus(); }
 
 void CJournalDlg::KeepEntryWithinLimit() {
-  // The editor counts characters; a day keeps at most 5119 bytes. Text that
-  // would not be stored is refused as it is typed or pasted, never dropped
+  // The editor counts characters; a day keeps at most 5119 bytes. What would
+  // not be stored is taken off the end of what was just typed or pasted (the
+  // text before the caret), as the editor's own limit would, never dropped
   // silently when the day is saved.
   if (m_bLimitingEntry || !m_edtEntry.m_hWnd) return;
-  const CString text = m_edtEntry.GetWindowText();
+  CString text = m_edtEntry.GetWindowText();
   if (text.size() <= vorta::kEntryCapacity - 1) return;
-  m_bLimitingEntry = true;
-  m_edtEntry.SendMessage(EM_UNDO);
-  m_edtEntry.SendMessage(EM_EMPTYUNDOBUFFER);
-  if (m_edtEntry.GetWindowText().size() > vorta::kEntryCapacity - 1) {
-    m_edtEntry.SetWindowText(CString(StorableText(text)).c_str());
-    m_edtEntry.SendMessage(EM_SETSEL, vorta::kEntryCapacity, vorta::kEntryCapacity);
+  const size_t excess = text.size() - (vorta::kEntryCapacity - 1);
+  const auto types = vorta::ClassifyByteTypes(text);
+
+  // The caret is a character index; find its byte offset.
+  DWORD selectionEnd = 0;
+  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
+  size_t caret = 0;
+  for (DWORD chars = 0; caret < text.size() && chars < selectionEnd; ++chars)
+    caret += types[caret] == vorta::kLeadByte && caret + 1 < text.size() ? 2 : 1;
+  size_t begin = caret;
+  while (caret - begin < excess && begin > 0) {
+    --begin;
+    if (begin > 0 && types[begin] == vorta::kTrailByte) --begin;
   }
+  if (caret - begin >= excess) {
+    text.erase(begin, caret - begin);
+  } else {
+    text = CString(StorableText(text));
+    begin = text.size();
+  }
+  size_t caretChars = 0;
+  for (size_t i = 0; i < begin; i += types[i] == vorta::kLeadByte ? 2 : 1) ++caretChars;
+
+  m_bLimitingEntry = true;
+  m_edtEntry.SetWindowText(text.c_str());
+  m_edtEntry.SendMessage(EM_SETSEL, caretChars, caretChars);
+  m_edtEntry.SendMessage(EM_SCROLLCARET);
   m_bLimitingEntry = false;
   ::MessageBeep(MB_ICONEXCLAMATION);
 }

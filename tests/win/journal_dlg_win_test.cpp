@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+#include <imm.h>
+
+#include <map>
 #include <string>
 
 #include "journal/app/journal_app.h"
@@ -157,6 +161,89 @@ TEST_F(JournalDialogTest, PickersHoldTheirItems) {
   EXPECT_EQ(::SendMessageA(mood, CB_GETITEMHEIGHT, 3, 0), 15);
   // The selection field: Wine adds its border to what was set.
   EXPECT_GE(::SendMessageA(weather, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 15);
+}
+
+TEST_F(JournalDialogTest, EditorIsReadyForJapaneseInput) {
+  Open(IDM_FONT_MEDIUM);
+  HWND editor = ::GetDlgItem(dialog_.m_hWnd, IDC_EDITOR);
+  EXPECT_EQ(::GetFocus(), editor);
+  EXPECT_EQ(::SendMessageA(editor, EM_GETLIMITTEXT, 0, 0), 5120);
+  HIMC imc = ::ImmGetContext(editor);
+  ASSERT_NE(imc, nullptr);
+  EXPECT_TRUE(::ImmGetOpenStatus(imc));
+  ::ImmReleaseContext(editor, imc);
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog_.m_hWnd, IDC_LIST_VIEWER)));
+}
+
+// The editor counts characters, a day stores at most 5119 bytes: what would
+// not be stored is refused as it is typed or pasted.
+TEST_F(JournalDialogTest, EditorRefusesTextThatCannotBeStored) {
+  Open(IDM_FONT_MEDIUM);
+  HWND editor = ::GetDlgItem(dialog_.m_hWnd, IDC_EDITOR);
+  const std::string fits(5117, 'a');
+  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fits.c_str()));
+  EXPECT_EQ(::GetWindowTextLengthA(editor), 5117);
+  // One double-byte character more would make 5119 bytes: it fits.
+  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\x82\xa0"));
+  EXPECT_EQ(::GetWindowTextLengthA(editor), 5119);
+  // Another one would not: it is refused and the text stays as it was.
+  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\x82\xa2"));
+  auto text = [&] {
+    std::string t(8000, '\0');
+    t.resize(static_cast<size_t>(::GetWindowTextA(editor, t.data(), static_cast<int>(t.size()))));
+    return t;
+  };
+  EXPECT_TRUE(text() == fits + "\x82\xa0") << "length " << text().size();
+
+  // A paste in the middle is cut to what fits; the text around it stays.
+  ::SetWindowTextA(editor, "head tail!");
+  ::SendMessageA(editor, EM_SETSEL, 5, 5);
+  std::string kana;
+  for (int i = 0; i < 3000; ++i) kana += "\x82\xa0";
+  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kana.c_str()));
+  const std::string after = text();
+  EXPECT_EQ(after.size(), 5118u) << "whole characters only";
+  EXPECT_TRUE(after.substr(0, 5) == "head " && after.substr(after.size() - 5) == "tail!");
+}
+
+TEST_F(JournalDialogTest, ToolTipsNameEachButton) {
+  Open(IDM_FONT_MEDIUM);
+  HWND tooltip = nullptr;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM found) -> BOOL {
+        char cls[64] = {};
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        if (std::string(cls) != TOOLTIPS_CLASSA) return TRUE;
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  const std::map<int, std::string> expected = {
+      {IDC_PREV_DAY, "前の日へ （Alt + Left Arrow）"},
+      {IDC_TODAY, "今日へ"},
+      {IDC_NEXT_DAY, "次の日へ （Alt + Right Arrow）"},
+      {IDOK, "保存終了"},
+      {IDC_ANNIVERSARY, "チェックを付けるとカレンダーで緑色表示されます"},
+      {IDC_PREV_YEAR, "前の年へ"},
+      {IDC_NEXT_YEAR, "次の年へ"},
+      {IDC_PREV_MONTH, "前の月へ"},
+      {IDC_NEXT_MONTH, "次の月へ"},
+      {IDC_CALENDAR, "カレンダーを表示する"},
+  };
+  std::map<int, std::string> found;
+  const int count = static_cast<int>(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.lpszText = text;
+    ASSERT_TRUE(::SendMessageA(tooltip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool)));
+    found[::GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId))] = text;
+  }
+  EXPECT_EQ(found, expected);
+  EXPECT_EQ(::SendMessageA(tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 300);
 }
 
 }  // namespace
