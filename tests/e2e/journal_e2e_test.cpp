@@ -523,4 +523,40 @@ TEST_F(JournalTest, Captures) {
   EXPECT_FALSE(image.IsUniform());
 }
 
+// Help opens the help file beside the program. Here there is none, and the
+// help viewer says so in a box of its own; the journal keeps running.
+TEST_F(JournalTest, HelpAsksTheViewerForTheFileBesideTheProgram) {
+  MakeData();
+  Launch();
+  ASSERT_TRUE(PressButton(main_, kHelp));
+  HWND viewer_box = nullptr;
+  WaitUntil(
+      [&] {
+        viewer_box = nullptr;
+        EnumWindows(
+            [](HWND hwnd, LPARAM found) -> BOOL {
+              char cls[32] = {}, title[256] = {};
+              GetClassNameA(hwnd, cls, sizeof cls);
+              GetWindowTextA(hwnd, title, sizeof title);
+              if (!IsWindowVisible(hwnd) || std::string(cls) != "#32770" || std::string(title) == kTitle) return TRUE;
+              *reinterpret_cast<HWND*>(found) = hwnd;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&viewer_box));
+        return viewer_box != nullptr;
+      },
+      8000);
+  ASSERT_NE(viewer_box, nullptr) << "no help viewer";
+  const std::string text = MessageBoxText(viewer_box).value_or("");
+  EXPECT_NE(text.find(sandbox_.Join("vorta.HLP")), std::string::npos) << "the viewer was asked for the help file";
+  for (int id : {IDNO, IDOK, IDCANCEL})
+    if (GetDlgItem(viewer_box, id)) {
+      PostMessageA(GetDlgItem(viewer_box, id), BM_CLICK, 0, 0);
+      break;
+    }
+  EXPECT_TRUE(WaitForWindowGone(viewer_box, 5000));
+  EXPECT_TRUE(process_->running());
+  EXPECT_TRUE(ClickButton(main_, kNextDay)) << "the journal still answers";
+}
+
 }  // namespace
