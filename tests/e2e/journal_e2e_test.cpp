@@ -559,4 +559,77 @@ TEST_F(JournalTest, HelpAsksTheViewerForTheFileBesideTheProgram) {
   EXPECT_TRUE(ClickButton(main_, kNextDay)) << "the journal still answers";
 }
 
+// Waits for a process while answering the messages sent to this thread's
+// windows (a foreign window of ours is asked by the journal).
+std::optional<DWORD> PumpUntilExit(const Process& p, DWORD timeout) {
+  const ULONGLONG end = GetTickCount64() + timeout;
+  while (GetTickCount64() < end) {
+    HANDLE handle = p.handle();
+    if (MsgWaitForMultipleObjects(1, &handle, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  return p.WaitForExit(0);
+}
+
+// A top-level window of the test's own that happens to carry the journal's title.
+struct ForeignWindow {
+  ForeignWindow() {
+    hwnd = CreateWindowExA(0, "STATIC", kTitle, WS_POPUP | WS_VISIBLE, 600, 600, 100, 50, nullptr, nullptr, nullptr, nullptr);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+  ~ForeignWindow() { DestroyWindow(hwnd); }
+  HWND hwnd;
+};
+
+TEST_F(JournalTest, ForeignWindowWithTheTitleIsPassedOver) {
+  MakeData();
+  Launch();
+  ForeignWindow foreign;
+  ASSERT_EQ(FindWindowA(nullptr, kTitle), foreign.hwnd) << "the foreign window lies above the journal";
+  Process& second = sandbox_.Start(exe_);
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(PumpUntilExit(second, 10000), std::optional<DWORD>(0)) << "the running copy below was woken";
+  EXPECT_EQ(FindTopWindow(kTitle, second.id()), nullptr);
+}
+
+TEST_F(JournalTest, ForeignWindowAndNoAnsweringCopyStartsNormally) {
+  MakeData();
+  // The name is taken, as by a copy that shows no window, and only a foreign
+  // window carries the title: the new copy starts beside them.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Mutex_VortaInstance");
+  ForeignWindow foreign;
+  Process& p = sandbox_.Start(exe_);
+  ASSERT_TRUE(p.started());
+  HWND window = nullptr;
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (!window && GetTickCount64() < end) {
+    PumpUntilExit(p, 100);
+    window = FindTopWindow(kTitle, p.id());
+  }
+  EXPECT_NE(window, nullptr);
+  EXPECT_TRUE(p.running());
+  CloseHandle(mutex);
+}
+
+TEST_F(JournalTest, PositionIsRecordedWhenMinimisedAndKeptWhenClosedMinimised) {
+  MakeData();
+  Launch();
+  ASSERT_TRUE(MoveWindowTo(main_, 120, 60, 600, 400));
+  ASSERT_TRUE(PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, 3000));
+  CloseAndWait();
+  EXPECT_EQ(ReadProfileValue("WINDOW", "X").value_or(""), "120");
+  EXPECT_EQ(ReadProfileValue("WINDOW", "Y").value_or(""), "60");
+  EXPECT_EQ(ReadProfileValue("WINDOW", "CX").value_or(""), "600");
+  EXPECT_EQ(ReadProfileValue("WINDOW", "CY").value_or(""), "400");
+
+  // The next start opens where the window was.
+  Launch();
+  const RECT rect = WindowRect(main_);
+  EXPECT_EQ(rect.left, 120);
+  EXPECT_EQ(rect.top, 60);
+  EXPECT_EQ(rect.right - rect.left, 600);
+}
+
 }  // namespace
