@@ -360,12 +360,14 @@ TEST(ProcessTest, KillEndsTheProgramAndWhatItStarted) {
     Process& app = box.Start(exe, "/spawn");
     ASSERT_TRUE(app.started());
     main_window = WaitForWindow(kTitle, app.id());
-    child_window = WaitForWindow(kChildTitle);
     ASSERT_NE(main_window, nullptr);
+    std::vector<DWORD> running;
+    ASSERT_TRUE(WaitUntil([&] { return (running = ProcessesRunningFrom(folder)).size() == 2; }, 2000));
+    const DWORD child = running[0] == app.id() ? running[1] : running[0];
+    EXPECT_NE(child, app.id());
+    child_window = WaitForWindow(kChildTitle, child);
     ASSERT_NE(child_window, nullptr);
-    EXPECT_NE(WindowProcessId(child_window), app.id());
     EXPECT_EQ(app.ActiveProcessCount(), 2u);
-    EXPECT_EQ(ProcessesRunningFrom(folder).size(), 2u);
   }
   // Both ended before the folder (with the running .exe in it) was removed.
   EXPECT_TRUE(ProcessesRunningFrom(folder).empty());

@@ -11,20 +11,10 @@
 namespace e2e {
 
 void PrepareDesktop() {
+  // Under Wine the first process that needs the desktop window starts the
+  // desktop process (explorer.exe) as its own child.
   static std::once_flag once;
-  std::call_once(once, [] {
-    // Under Wine the first process that needs the desktop window starts the
-    // desktop process (explorer.exe) and hands it its standard error. Holding
-    // ctest's output pipe, the desktop would keep ctest waiting for the end of
-    // the output until it exits, a second after the test; it gets NUL instead.
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (null != INVALID_HANDLE_VALUE) SetStdHandle(STD_ERROR_HANDLE, null);
-    GetDesktopWindow();
-    SetStdHandle(STD_ERROR_HANDLE, error);
-    if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
-  });
+  std::call_once(once, [] { GetDesktopWindow(); });
 }
 
 Process::Process(Process&& other) noexcept
@@ -54,7 +44,7 @@ Process Process::Start(std::string_view exe, std::string_view args, std::string_
   if (!args.empty()) command_line.append(1, ' ').append(args);
 
   // The desktop must not be started by the program: it would join the job
-  // below and end with the program.
+  // below and end with the program, taking every window down with it.
   PrepareDesktop();
 
   // The job ends the program's own children with it, and ends them all if this
