@@ -51,14 +51,15 @@ CString CWinApp::GetProfileString(const char* section, const char* entry, const 
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) {
+  // A profile that cannot be read is never replaced by one holding a single key.
   vorta::IniStore store;
-  vorta::LoadIniFile(m_pszProfileName, &store);
+  if (!vorta::LoadIniFile(m_pszProfileName, &store)) return FALSE;
   return store.SetInt(section, entry, value) && vorta::SaveIniFile(m_pszProfileName, store);
 }
 
 BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value) {
   vorta::IniStore store;
-  vorta::LoadIniFile(m_pszProfileName, &store);
+  if (!vorta::LoadIniFile(m_pszProfileName, &store)) return FALSE;
   return store.SetString(section, entry, value ? value : "") && vorta::SaveIniFile(m_pszProfileName, store);
 }
 
