@@ -20,6 +20,7 @@ enum class MonthFileFormat {
   kCurrent,  // "Q20"
   kVer147,   // "Q12": the format of Ver1.47 and earlier
   kUnknown,  // anything else, files shorter than 3 bytes included
+  kUnreadable,  // the file is there but could not be read whole
 };
 
 // Decodes `bytes` into `month`. On any format but kCurrent, `month` is left as

@@ -37,20 +37,25 @@ std::string MonthFilePath(const std::string& program_folder, int year, int month
 MonthFileFormat LoadMonthFile(const std::string& path, MonthBuffer* month) {
   ScopedFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_ARCHIVE, nullptr));
-  LARGE_INTEGER size{};
-  // A file too large for any month cannot be ours; reading it whole would
-  // only cost memory, so it is read as far as a header can promise.
-  constexpr LONGLONG kLargestMonthFile = 8 + 0xFFFFFFFFLL;
-  if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestMonthFile) {
-    month->Clear();
-    return MonthFileFormat::kMissing;
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      month->Clear();
+      return MonthFileFormat::kMissing;
+    }
+    return MonthFileFormat::kUnreadable;
   }
+  LARGE_INTEGER size{};
+  // No month file comes near this size; one that does is not ours to load.
+  constexpr LONGLONG kLargestMonthFile = 8 + 0xFFFFFFFFLL;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestMonthFile) return MonthFileFormat::kUnreadable;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
   std::size_t got = 0;
   while (got < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 20));
     DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data() + got, chunk, &read, nullptr) || read == 0) break;
+    if (!ReadFile(file.get(), bytes.data() + got, chunk, &read, nullptr)) return MonthFileFormat::kUnreadable;
+    if (read == 0) break;
     got += read;
   }
   bytes.resize(got);

@@ -12,9 +12,10 @@ namespace vorta {
 // program_folder ends with a backslash: <folder>DATA\YYYYMM.DAY
 std::string MonthFilePath(const std::string& program_folder, int year, int month);
 
-// Reads the month file at `path`. A file that is missing or cannot be opened
-// loads as an empty month (kMissing). On kVer147 or kUnknown `month` is left
-// as it was.
+// Reads the month file at `path`. A missing file loads as an empty month
+// (kMissing). A file that is there but cannot be opened or read whole gives
+// kUnreadable: it must never be replaced by what the buffer holds. On every
+// result but kMissing and kCurrent `month` is left as it was.
 MonthFileFormat LoadMonthFile(const std::string& path, MonthBuffer* month);
 
 enum class SaveResult {

@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kVer147Message[] = "Ver1.47以前のﾌｧｲﾙの形式です。";
 constexpr char kUnknownFormatMessage[] = "Ver1.0以前のﾌｧｲﾙの形式 または ミルネのﾌｧｲﾙの形式ではありません。";
+constexpr char kUnreadableMessage[] = "データの読込みに失敗しました。";
 constexpr char kCloseWithoutSavingQuestion[] = "保存せずに終了しますか?";
 
 // The stored text of an entry: at most 5119 bytes, never ending in half a character.
@@ -35,6 +36,12 @@ int CJournalDlg::LoadMonth(WORD year, WORD month) {
       return 0;
     case vorta::MonthFileFormat::kUnknown:
       AfxMessageBox(kUnknownFormatMessage, MB_OK);
+      EndDialog(IDCANCEL);
+      return 0;
+    case vorta::MonthFileFormat::kUnreadable:
+      // The month exists but cannot be read (another program holds it, a disk
+      // error): end as for a foreign format, so it is never overwritten.
+      AfxMessageBox(kUnreadableMessage, MB_ICONERROR);
       EndDialog(IDCANCEL);
       return 0;
     default:

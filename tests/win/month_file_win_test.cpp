@@ -182,5 +182,23 @@ TEST_F(MonthFileTest, UnwritableMonthGivesAFailureAndAnUnchangedBuffer) {
   EXPECT_EQ(month.payload(), payload_before);
 }
 
+TEST_F(MonthFileTest, UnreadableMonthIsNeverTakenAsEmpty) {
+  MonthBuffer written;
+  written.PutDayRecord(2, "on disk", 0, 0, 0);
+  ASSERT_EQ(SaveMonthFile(Path(2008, 2), written), SaveResult::kWritten);
+  const Bytes on_disk = ReadBytes(Path(2008, 2));
+
+  // Another program holds the file without sharing it.
+  HANDLE held = CreateFileA(Path(2008, 2).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  MonthBuffer month;
+  month.PutDayRecord(9, "before", 0, 0, 0);
+  EXPECT_EQ(LoadMonthFile(Path(2008, 2), &month), MonthFileFormat::kUnreadable);
+  CloseHandle(held);
+  DayRecord r;
+  EXPECT_EQ(month.GetDayRecord(9, &r), 7) << "the buffer is kept";
+  EXPECT_EQ(ReadBytes(Path(2008, 2)), on_disk);
+}
+
 }  // namespace
 }  // namespace vorta
