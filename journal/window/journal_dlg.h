@@ -70,6 +70,8 @@ class CJournalDlg : public CDialog {
   void MeasureLayout();
   void CreateToolTips();
   void SetEditorFont(int points);
+  // Keeps the window's rectangle in the window settings.
+  void RecordWindowRect();
 
   // Month buffer and file.
   // 1 when the month is in the buffer; 0 when its file has a wrong format (the
@@ -91,6 +93,8 @@ class CJournalDlg : public CDialog {
   // Date commands.
   void OnNextDay();
   void OnPrevDay();
+  // Next/previous day: `step` moves the date, the weekday follows by `weekdayStep`.
+  void StepDay(void (*step)(WORD*, WORD*, WORD*), int weekdayStep);
   // Next/previous month or year: `step` is one of the calendar steps.
   void StepMonthOrYear(void (*step)(WORD*, WORD*, WORD*, WORD*));
   void OnToday();

@@ -284,6 +284,15 @@ void CJournalDlg::SetEditorFont(int points) {
   if (previous) ::DeleteObject(previous);
 }
 
+void CJournalDlg::RecordWindowRect() {
+  RECT rect;
+  GetWindowRect(&rect);
+  m_nWindowX = rect.left;
+  m_nWindowY = rect.top;
+  m_nWindowCX = rect.right - rect.left;
+  m_nWindowCY = rect.bottom - rect.top;
+}
+
 void CJournalDlg::OnSysCommand(UINT id, LPARAM lParam) {
   const UINT command = id & 0xFFF0;
   m_bCloseBySysCommand = command == SC_CLOSE ? 1 : 0;
@@ -301,14 +310,7 @@ void CJournalDlg::OnSysCommand(UINT id, LPARAM lParam) {
       m_nFontSizeItem = static_cast<int>(command);
     }
   } else if (command == SC_MINIMIZE) {
-    if (!m_bKeepPosition) {
-      RECT rect;
-      GetWindowRect(&rect);
-      m_nWindowX = rect.left;
-      m_nWindowY = rect.top;
-      m_nWindowCX = rect.right - rect.left;
-      m_nWindowCY = rect.bottom - rect.top;
-    }
+    if (!m_bKeepPosition) RecordWindowRect();
     ::EnableMenuItem(sysMenu, kRestorePosition, MF_BYPOSITION | MF_ENABLED);
     ::EnableMenuItem(sysMenu, kMinimizePosition, MF_BYPOSITION | MF_GRAYED);
   } else if (command == SC_RESTORE) {
@@ -339,14 +341,7 @@ void CJournalDlg::OnDestroy() {
   m_hImc = nullptr;
   m_fontEditor.DeleteObject();
   m_menuFontSize.DestroyMenu();
-  if (!m_bKeepPosition && !IsIconic()) {
-    RECT rect;
-    GetWindowRect(&rect);
-    m_nWindowX = rect.left;
-    m_nWindowY = rect.top;
-    m_nWindowCX = rect.right - rect.left;
-    m_nWindowCY = rect.bottom - rect.top;
-  }
+  if (!m_bKeepPosition && !IsIconic()) RecordWindowRect();
   m_month.Clear();
 }
 

@@ -138,10 +138,10 @@ void CJournalDlg::KeepEntryWithinLimit() {
   ::MessageBeep(MB_ICONEXCLAMATION);
 }
 
-void CJournalDlg::OnNextDay() {
+void CJournalDlg::StepDay(void (*step)(WORD*, WORD*, WORD*), int weekdayStep) {
   TakeEntry();
   const SYSTEMTIME before = m_current;
-  vorta::NextDay(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
+  step(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
   if (m_current.wMonth != before.wMonth) {
     if (!SaveMonth(before.wYear, before.wMonth)) {
       // Nothing typed is lost: stay on the day, its entry in the buffer.
@@ -151,31 +151,17 @@ void CJournalDlg::OnNextDay() {
     }
     if (!LoadMonth(m_current.wYear, m_current.wMonth)) return;
   }
-  if (m_current.wDay != before.wDay) m_current.wDayOfWeek = (m_current.wDayOfWeek + 1) % 7;
+  // At the first and last dates the day does not move, nor does the weekday.
+  if (m_current.wDay != before.wDay) m_current.wDayOfWeek = static_cast<WORD>((m_current.wDayOfWeek + 7 + weekdayStep) % 7);
   ShowDate(m_current);
   ShowEntry(m_current.wDay);
   UpdateCalendar();
   FocusEditor();
 }
 
-void CJournalDlg::OnPrevDay() {
-  TakeEntry();
-  const SYSTEMTIME before = m_current;
-  vorta::PrevDay(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
-  if (m_current.wMonth != before.wMonth) {
-    if (!SaveMonth(before.wYear, before.wMonth)) {
-      m_current = before;
-      FocusEditor();
-      return;
-    }
-    if (!LoadMonth(m_current.wYear, m_current.wMonth)) return;
-  }
-  if (m_current.wDay != before.wDay) m_current.wDayOfWeek = (m_current.wDayOfWeek + 6) % 7;
-  ShowDate(m_current);
-  ShowEntry(m_current.wDay);
-  UpdateCalendar();
-  FocusEditor();
-}
+void CJournalDlg::OnNextDay() { StepDay(vorta::NextDay, 1); }
+
+void CJournalDlg::OnPrevDay() { StepDay(vorta::PrevDay, -1); }
 
 void CJournalDlg::StepMonthOrYear(void (*step)(WORD*, WORD*, WORD*, WORD*)) {
   TakeEntry();
