@@ -68,6 +68,10 @@ bool MonthBuffer::PutDayRecord(int day, std::string_view text, std::uint8_t weat
     old = r;
     return false;
   });
+  // A full damaged month takes no new day; an empty day needs no record, so
+  // it is never refused (the user can still leave it).
+  const bool empty = length < 2 && weather == 0 && mood == 0 && flag == 0;
+  if (!found && empty) return true;
   if (!found && count_ == 255) return false;
 
   int old_length = length;

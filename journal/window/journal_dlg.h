@@ -80,15 +80,23 @@ class CJournalDlg : public CDialog {
   // Writes the buffer to the month's file; false (after the message) when it
   // could not be written, the buffer kept as it was.
   bool SaveMonth(WORD year, WORD month);
-  void PutDayRecord(const char* text, int length, BYTE weather, BYTE mood, int flag);
+  // false (buffer unchanged) when the month takes no further day.
+  bool PutDayRecord(const char* text, int length, BYTE weather, BYTE mood, int flag);
   int GetDayRecord(WORD day, vorta::DayRecord* record);
 
   // The steps that date changes are made of.
-  void TakeEntry();
+  // Puts the entry on screen into the buffer; false (after the message) when
+  // the month could not take it.
+  bool TakeEntry();
   void ShowDate(const SYSTEMTIME& date);
   void ShowEntry(WORD day);
   void UpdateCalendar();
   void FocusEditor();
+
+  // Shows `target`, writing the month left and reading the new one when the
+  // month changes (always when `rereadMonth`); false when the move was
+  // abandoned or the dialog is ending.
+  bool MoveTo(const SYSTEMTIME& target, bool rereadMonth);
 
   // Date commands.
   void OnNextDay();

@@ -277,10 +277,15 @@ void CJournalDlg::SetEditorFont(int points) {
     std::memcpy(logFont.lfFaceName, face.data(), length);
     logFont.lfFaceName[length] = '\0';
   }
-  // Put the new font on the editor before the old one is deleted.
+  // Put the new font on the editor before the old one is deleted; when it
+  // cannot be made, the editor keeps the font it has.
   HFONT previous = m_fontEditor.m_hObject;
   m_fontEditor.m_hObject = nullptr;
-  if (m_fontEditor.CreateFontIndirect(&logFont)) m_edtEntry.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontEditor.m_hObject), TRUE);
+  if (!m_fontEditor.CreateFontIndirect(&logFont)) {
+    m_fontEditor.m_hObject = previous;
+    return;
+  }
+  m_edtEntry.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontEditor.m_hObject), TRUE);
   if (previous) ::DeleteObject(previous);
 }
 

@@ -59,21 +59,29 @@ bool CJournalDlg::SaveMonth(WORD year, WORD month) {
   return true;
 }
 
-void CJournalDlg::PutDayRecord(const char* text, int length, BYTE weather, BYTE mood, int flag) {
-  m_month.PutDayRecord(m_current.wDay, std::string_view(text, static_cast<size_t>(length - 1)), weather, mood, flag);
+bool CJournalDlg::PutDayRecord(const char* text, int length, BYTE weather, BYTE mood, int flag) {
+  return m_month.PutDayRecord(m_current.wDay, std::string_view(text, static_cast<size_t>(length - 1)), weather, mood,
+                              flag);
 }
 
 int CJournalDlg::GetDayRecord(WORD day, vorta::DayRecord* record) { return m_month.GetDayRecord(day, record); }
 
-void CJournalDlg::TakeEntry() {
+bool CJournalDlg::TakeEntry() {
   char text[vorta::kEntryCapacity];
   const int n = ::GetDlgItemTextA(m_hWnd, IDC_EDITOR, text, sizeof text);
   const std::string_view stored = StorableText(std::string_view(text, static_cast<size_t>(n > 0 ? n : 0)));
   const int weather = m_wndWeather.GetCurSel();
   const int mood = m_wndMood.GetCurSel();
-  PutDayRecord(stored.data(), static_cast<int>(stored.size()) + 1,
-               weather == CB_ERR ? m_nShownWeather : static_cast<BYTE>(weather),
-               mood == CB_ERR ? m_nShownMood : static_cast<BYTE>(mood), m_chkAnniversary.GetCheck() == BST_CHECKED);
+  if (PutDayRecord(stored.data(), static_cast<int>(stored.size()) + 1,
+                   weather == CB_ERR ? m_nShownWeather : static_cast<BYTE>(weather),
+                   mood == CB_ERR ? m_nShownMood : static_cast<BYTE>(mood),
+                   m_chkAnniversary.GetCheck() == BST_CHECKED)) {
+    return true;
+  }
+  // A damaged month that already counts 255 records takes no new day: the
+  // entry stays on screen, as when its month cannot be written.
+  AfxMessageBox(IDS_WRITE_FAILED, MB_ICONERROR);
+  return false;
 }
 
 void CJournalDlg::ShowDate(const SYSTEMTIME& date) {
@@ -100,22 +108,32 @@ void CJournalDlg::UpdateCalendar() {
 void CJournalDlg::FocusEditor() { m_edtEntry.SetFocus(); }
 
 void CJournalDlg::KeepEntryWithinLimit() {
-  // The editor counts characters; a day keeps at most 5119 bytes. What would
-  // not be stored is taken off the end of what was just typed or pasted (the
-  // text before the caret), as the editor's own limit would, never dropped
-  // silently when the day is saved.
+  // A day keeps at most 5119 bytes. What would not be stored is taken off the
+  // end of what was just typed or pasted (the text before the caret), as the
+  // editor's own limit would, never dropped silently when the day is saved.
   if (m_bLimitingEntry || !m_edtEntry.m_hWnd) return;
   CString text = m_edtEntry.GetWindowText();
   if (text.size() <= vorta::kEntryCapacity - 1) return;
   const size_t excess = text.size() - (vorta::kEntryCapacity - 1);
   const auto types = vorta::ClassifyByteTypes(text);
 
-  // The caret is a character index; find its byte offset.
-  DWORD selectionEnd = 0;
-  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&selectionEnd));
+  // Positions in the editor are bytes on some systems and characters on
+  // others: the position of the end tells which.
+  DWORD caretPosition = 0;
+  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caretPosition));
+  DWORD endPosition = 0;
+  m_edtEntry.SendMessage(EM_SETSEL, 0, -1);
+  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&endPosition));
+  const bool countsBytes = endPosition == text.size();
+
   size_t caret = 0;
-  for (DWORD chars = 0; caret < text.size() && chars < selectionEnd; ++chars)
-    caret += types[caret] == vorta::kLeadByte && caret + 1 < text.size() ? 2 : 1;
+  if (countsBytes) {
+    caret = std::min<size_t>(caretPosition, text.size());
+    if (caret > 0 && caret < text.size() && types[caret] == vorta::kTrailByte) --caret;
+  } else {
+    for (DWORD chars = 0; caret < text.size() && chars < caretPosition; ++chars)
+      caret += types[caret] == vorta::kLeadByte && caret + 1 < text.size() ? 2 : 1;
+  }
   size_t begin = caret;
   while (caret - begin < excess && begin > 0) {
     --begin;
@@ -127,36 +145,50 @@ void CJournalDlg::KeepEntryWithinLimit() {
     text = CString(StorableText(text));
     begin = text.size();
   }
-  size_t caretChars = 0;
-  for (size_t i = 0; i < begin; i += types[i] == vorta::kLeadByte ? 2 : 1) ++caretChars;
+  size_t newCaret = begin;
+  if (!countsBytes) {
+    newCaret = 0;
+    for (size_t i = 0; i < begin; i += types[i] == vorta::kLeadByte ? 2 : 1) ++newCaret;
+  }
 
   m_bLimitingEntry = true;
   m_edtEntry.SetWindowText(text.c_str());
-  m_edtEntry.SendMessage(EM_SETSEL, caretChars, caretChars);
+  m_edtEntry.SendMessage(EM_SETSEL, newCaret, newCaret);
   m_edtEntry.SendMessage(EM_SCROLLCARET);
   m_bLimitingEntry = false;
   ::MessageBeep(MB_ICONEXCLAMATION);
 }
 
-void CJournalDlg::StepDay(void (*step)(WORD*, WORD*, WORD*), int weekdayStep) {
-  TakeEntry();
-  const SYSTEMTIME before = m_current;
-  step(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
-  if (m_current.wMonth != before.wMonth) {
-    if (!SaveMonth(before.wYear, before.wMonth)) {
-      // Nothing typed is lost: stay on the day, its entry in the buffer.
-      m_current = before;
-      FocusEditor();
-      return;
-    }
-    if (!LoadMonth(m_current.wYear, m_current.wMonth)) return;
+bool CJournalDlg::MoveTo(const SYSTEMTIME& target, bool rereadMonth) {
+  // The shown date changes only once the month has been written and the new
+  // one read: while a message about either is up, the dialog still stands
+  // on the day whose entry the buffer holds.
+  if (!TakeEntry()) {
+    FocusEditor();
+    return false;
   }
-  // At the first and last dates the day does not move, nor does the weekday.
-  if (m_current.wDay != before.wDay) m_current.wDayOfWeek = static_cast<WORD>((m_current.wDayOfWeek + 7 + weekdayStep) % 7);
+  if (rereadMonth || target.wYear != m_current.wYear || target.wMonth != m_current.wMonth) {
+    if (!SaveMonth(m_current.wYear, m_current.wMonth)) {
+      // Nothing typed is lost: stay on the day, its entry in the buffer.
+      FocusEditor();
+      return false;
+    }
+    if (!LoadMonth(target.wYear, target.wMonth)) return false;
+  }
+  m_current = target;
   ShowDate(m_current);
   ShowEntry(m_current.wDay);
   UpdateCalendar();
   FocusEditor();
+  return true;
+}
+
+void CJournalDlg::StepDay(void (*step)(WORD*, WORD*, WORD*), int weekdayStep) {
+  SYSTEMTIME target = m_current;
+  step(&target.wYear, &target.wMonth, &target.wDay);
+  // At the first and last dates the day does not move, nor does the weekday.
+  if (target.wDay != m_current.wDay) target.wDayOfWeek = static_cast<WORD>((target.wDayOfWeek + 7 + weekdayStep) % 7);
+  MoveTo(target, false);
 }
 
 void CJournalDlg::OnNextDay() { StepDay(vorta::NextDay, 1); }
@@ -164,59 +196,29 @@ void CJournalDlg::OnNextDay() { StepDay(vorta::NextDay, 1); }
 void CJournalDlg::OnPrevDay() { StepDay(vorta::PrevDay, -1); }
 
 void CJournalDlg::StepMonthOrYear(void (*step)(WORD*, WORD*, WORD*, WORD*)) {
-  TakeEntry();
-  if (!SaveMonth(m_current.wYear, m_current.wMonth)) {
-    FocusEditor();
-    return;
-  }
-  step(&m_current.wYear, &m_current.wMonth, &m_current.wDay, &m_current.wDayOfWeek);
-  if (!LoadMonth(m_current.wYear, m_current.wMonth)) return;
-  ShowDate(m_current);
-  ShowEntry(m_current.wDay);
-  FocusEditor();
-  UpdateCalendar();
+  SYSTEMTIME target = m_current;
+  step(&target.wYear, &target.wMonth, &target.wDay, &target.wDayOfWeek);
+  MoveTo(target, true);
 }
 
-void CJournalDlg::OnToday() {
-  TakeEntry();
-  if (m_today.wMonth != m_current.wMonth || m_today.wYear != m_current.wYear) {
-    if (!SaveMonth(m_current.wYear, m_current.wMonth)) {
-      FocusEditor();
-      return;
-    }
-    if (!LoadMonth(m_today.wYear, m_today.wMonth)) return;
-  }
-  ShowDate(m_today);
-  ShowEntry(m_today.wDay);
-  m_current = m_today;
-  UpdateCalendar();
-  FocusEditor();
-}
+void CJournalDlg::OnToday() { MoveTo(m_today, false); }
 
 void CJournalDlg::OnAnniversary() {
-  TakeEntry();
-  ShowEntry(m_current.wDay);
+  // The entry is stored with the new flag and shown as stored.
+  if (TakeEntry()) ShowEntry(m_current.wDay);
   FocusEditor();
   UpdateCalendar();
 }
 
 void CJournalDlg::SelectDay(WORD day) {
   if (day == m_current.wDay || day < 1 || day > vorta::DaysInMonth(m_current.wYear, m_current.wMonth)) return;
-  TakeEntry();
-  m_current.wDayOfWeek = static_cast<WORD>(((m_current.wDayOfWeek - (m_current.wDay - day)) % 7 + 7) % 7);
-  m_current.wDay = day;
-  ShowDate(m_current);
-  ShowEntry(m_current.wDay);
-  UpdateCalendar();
-  FocusEditor();
+  SYSTEMTIME target = m_current;
+  target.wDayOfWeek = static_cast<WORD>(((target.wDayOfWeek - (target.wDay - day)) % 7 + 7) % 7);
+  target.wDay = day;
+  MoveTo(target, false);
 }
 
 void CJournalDlg::GoToDate(const char* yearMonth, WORD day) {
-  TakeEntry();
-  if (!SaveMonth(m_current.wYear, m_current.wMonth)) {
-    FocusEditor();
-    return;
-  }
   char field[5] = {};
   std::strncpy(field, yearMonth, 4);
   int year = std::atoi(field);
@@ -227,25 +229,24 @@ void CJournalDlg::GoToDate(const char* yearMonth, WORD day) {
   year = std::clamp(year, static_cast<int>(vorta::kFirstYear), static_cast<int>(vorta::kLastYear));
   month = std::clamp(month, 1, 12);
 
-  while (m_current.wYear < year) vorta::NextYear(&m_current.wYear, &m_current.wMonth, &m_current.wDay, &m_current.wDayOfWeek);
-  while (m_current.wYear > year) vorta::PrevYear(&m_current.wYear, &m_current.wMonth, &m_current.wDay, &m_current.wDayOfWeek);
-  while (m_current.wMonth < month) vorta::NextMonth(&m_current.wYear, &m_current.wMonth, &m_current.wDay, &m_current.wDayOfWeek);
-  while (m_current.wMonth > month) vorta::PrevMonth(&m_current.wYear, &m_current.wMonth, &m_current.wDay, &m_current.wDayOfWeek);
+  SYSTEMTIME target = m_current;
+  WORD* const y = &target.wYear;
+  WORD* const m = &target.wMonth;
+  WORD* const d = &target.wDay;
+  while (target.wYear < year) vorta::NextYear(y, m, d, &target.wDayOfWeek);
+  while (target.wYear > year) vorta::PrevYear(y, m, d, &target.wDayOfWeek);
+  while (target.wMonth < month) vorta::NextMonth(y, m, d, &target.wDayOfWeek);
+  while (target.wMonth > month) vorta::PrevMonth(y, m, d, &target.wDayOfWeek);
 
-  const WORD target = static_cast<WORD>(std::clamp<int>(day, 1, vorta::DaysInMonth(m_current.wYear, m_current.wMonth)));
-  m_current.wDayOfWeek = static_cast<WORD>(((m_current.wDayOfWeek - (m_current.wDay - target)) % 7 + 7) % 7);
-  while (m_current.wDay < target) vorta::NextDay(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
-  while (m_current.wDay > target) vorta::PrevDay(&m_current.wYear, &m_current.wMonth, &m_current.wDay);
-
-  if (!LoadMonth(m_current.wYear, m_current.wMonth)) return;
-  ShowDate(m_current);
-  ShowEntry(m_current.wDay);
-  FocusEditor();
-  UpdateCalendar();
+  const WORD wanted = static_cast<WORD>(std::clamp<int>(day, 1, vorta::DaysInMonth(target.wYear, target.wMonth)));
+  target.wDayOfWeek = static_cast<WORD>(((target.wDayOfWeek - (target.wDay - wanted)) % 7 + 7) % 7);
+  target.wDay = wanted;
+  // The month is written and read again even when it does not change.
+  MoveTo(target, true);
 }
 
 int CJournalDlg::SaveAndReload() {
-  TakeEntry();
+  if (!TakeEntry()) return 1;
   // When the month cannot be written, the buffer keeps the entry; reading the
   // old file back would lose it.
   if (!SaveMonth(m_current.wYear, m_current.wMonth)) return 1;
@@ -253,8 +254,7 @@ int CJournalDlg::SaveAndReload() {
 }
 
 bool CJournalDlg::SaveForClose() {
-  TakeEntry();
-  if (SaveMonth(m_current.wYear, m_current.wMonth)) return true;
+  if (TakeEntry() && SaveMonth(m_current.wYear, m_current.wMonth)) return true;
   // The window stays open so that the entry can be copied or the disk freed;
   // only a second failing close may end it without saving, when asked to.
   if (!m_bCloseSaveFailed) {
@@ -289,6 +289,6 @@ void CJournalDlg::OnClose() {
 void CJournalDlg::OnEndSession(bool ending) {
   // Windows is shutting down or logging off: what is on screen is kept.
   if (!ending) return;
-  TakeEntry();
+  TakeEntry();  // a month that takes no more days still has its other entries written
   SaveMonth(m_current.wYear, m_current.wMonth);
 }

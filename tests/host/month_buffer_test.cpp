@@ -205,6 +205,15 @@ TEST(MonthBuffer, FullCountRefusesAnotherDay) {
   EXPECT_FALSE(month.PutDayRecord(1, "x", 0, 0, 0));
   EXPECT_EQ(month.record_count(), 255);
   EXPECT_EQ(month.payload(), payload);
+  // A day left empty needs no record: leaving it is never refused.
+  EXPECT_TRUE(month.PutDayRecord(1, "", 0, 0, 0));
+  EXPECT_EQ(month.payload(), payload);
+  // Weather alone, or the mark alone, is content and is refused.
+  EXPECT_FALSE(month.PutDayRecord(1, "", 3, 0, 0));
+  EXPECT_FALSE(month.PutDayRecord(1, "", 0, 0, 1));
+  // A day the month holds is still rewritten in place of its record.
+  EXPECT_TRUE(month.PutDayRecord(200, "y", 0, 0, 0));
+  EXPECT_EQ(month.record_count(), 255);
 }
 
 }  // namespace

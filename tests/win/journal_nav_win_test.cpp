@@ -1,0 +1,368 @@
+// Moving the main dialog between dates in the test's own process: the
+// operations the calendar and search windows call, the Today button, failed
+// writes and the end of the session, with the month files in a DATA folder
+// beside the test program.
+#include "journal/window/journal_dlg.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "journal/data/calendar.h"
+#include "journal/data/month_codec.h"
+#include "journal/data/month_file_win.h"
+#include "journal/res/resource.h"
+
+namespace {
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes(::GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  ::CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(file);
+  return ok;
+}
+
+// The text of `day` in the month file, or nullopt when the file or the day is not there.
+std::optional<std::string> StoredText(int year, int month, int day) {
+  const auto bytes = ReadBytes(MonthPath(year, month));
+  if (!bytes) return std::nullopt;
+  vorta::MonthBuffer buffer;
+  if (vorta::DecodeMonthFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()),
+                             &buffer) != vorta::MonthFileFormat::kCurrent)
+    return std::nullopt;
+  vorta::DayRecord record;
+  if (buffer.GetDayRecord(day, &record) == 0) return std::nullopt;
+  return record.text;
+}
+
+// Answers the message boxes that come up on this thread while `action` runs:
+// each one's text is kept, `whileUp` runs once while the first is showing.
+class BoxAnswerer {
+ public:
+  std::vector<std::string> Run(const std::function<void()>& action, int answer = IDOK,
+                               std::function<void()> whileUp = nullptr) {
+    s_texts.clear();
+    s_answer = answer;
+    s_whileUp = std::move(whileUp);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, OnTimer);
+    action();
+    ::KillTimer(nullptr, timer);
+    s_whileUp = nullptr;
+    return s_texts;
+  }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) -> BOOL {
+          char cls[16] = {};
+          ::GetClassNameA(hwnd, cls, sizeof cls);
+          // The journal's own dialog shares the class; it has the editor.
+          if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd) || ::GetDlgItem(hwnd, IDC_EDITOR)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    s_texts.push_back(text);
+    if (s_whileUp) {
+      auto whileUp = std::move(s_whileUp);
+      s_whileUp = nullptr;
+      whileUp();
+    }
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(s_answer, BN_CLICKED), 0);
+  }
+
+  static inline std::vector<std::string> s_texts;
+  static inline int s_answer = IDOK;
+  static inline std::function<void()> s_whileUp;
+};
+
+constexpr char kWriteFailed[] = "データの書込みに失敗しました。";
+
+bool FailingSave() { return false; }
+
+struct Date {
+  int year, month, day, weekday;
+};
+
+class JournalNavigationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AfxWinInit(::GetModuleHandleA(nullptr));
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    profile_ = std::string(temp) + "vorta-nav-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
+    ::DeleteFileA(profile_.c_str());
+    AfxGetApp()->m_pszProfileName = profile_;
+    data_ = ProgramFolder() + "DATA";
+    ::CreateDirectoryA(data_.c_str(), nullptr);
+    RemoveMonthFiles();
+  }
+  void TearDown() override {
+    vorta::SetSaveHookForTesting(nullptr);
+    if (dialog_.m_hWnd) dialog_.DestroyWindow();
+    RemoveMonthFiles();
+    ::RemoveDirectoryA(data_.c_str());
+    ::DeleteFileA(profile_.c_str());
+  }
+  void RemoveMonthFiles() {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((data_ + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::string path = data_ + "\\" + found.cFileName;
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+      }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+
+  void Open() {
+    dialog_.m_nFontSizeItem = IDM_FONT_MEDIUM;
+    ASSERT_TRUE(dialog_.Create(IDD_JOURNAL));
+  }
+  // Opens the dialog and goes to a known date.
+  void OpenAt(const char* yearMonth, WORD day) {
+    Open();
+    dialog_.GoToDate(yearMonth, day);
+  }
+
+  HWND Item(int id) const { return ::GetDlgItem(dialog_.m_hWnd, id); }
+  std::string Text(int id) const {
+    std::string text(6000, '\0');
+    text.resize(static_cast<size_t>(::GetDlgItemTextA(dialog_.m_hWnd, id, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+  void Type(const char* text) { ::SetDlgItemTextA(dialog_.m_hWnd, IDC_EDITOR, text); }
+  void Click(int id) { dialog_.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id))); }
+
+  void ExpectShown(const Date& date) {
+    const SYSTEMTIME& shown = dialog_.CurrentDate();
+    EXPECT_EQ(shown.wYear, date.year);
+    EXPECT_EQ(shown.wMonth, date.month);
+    EXPECT_EQ(shown.wDay, date.day);
+    EXPECT_EQ(shown.wDayOfWeek, date.weekday);
+    EXPECT_EQ(Text(IDC_TITLE_GROUP), vorta::FormatTitleLine(date.year, date.month, date.day, date.weekday));
+  }
+
+  std::string profile_;
+  std::string data_;
+  CJournalDlg dialog_;
+  BoxAnswerer boxes_;
+};
+
+// From any date to any other: the weekday is carried along by the steps.
+TEST_F(JournalNavigationTest, GoToDateReachesTheDateWithItsWeekday) {
+  Open();
+  const struct {
+    const char* yearMonth;
+    WORD day;
+    Date expected;
+  } cases[] = {
+      {"200907", 15, {2009, 7, 15, 3}},
+      {"200103", 31, {2001, 3, 31, 6}},  // 8 years back, 4 months back, 16 days on
+      {"200002", 31, {2000, 2, 29, 2}},  // a day past the month's end: its last day
+      {"190002", 29, {1900, 2, 28, 3}},  // no 29th in 1900
+      {"2005011", 0, {2005, 1, 1, 6}},   // only six characters count; day 0 is the 1st
+      {"999912", 31, {9999, 12, 31, 5}},
+      {"200501", 31, {2005, 1, 31, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.yearMonth) + " day " + std::to_string(c.day));
+    dialog_.GoToDate(c.yearMonth, c.day);
+    ExpectShown(c.expected);
+  }
+}
+
+TEST_F(JournalNavigationTest, SelectDayStaysInTheMonthAndKeepsTheEntry) {
+  OpenAt("200907", 15);
+  Type("十五日の日記");
+  dialog_.SelectDay(4);
+  ExpectShown({2009, 7, 4, 6});
+  EXPECT_EQ(Text(IDC_EDITOR), "");
+  // The month is written only when it is left.
+  EXPECT_FALSE(ReadBytes(MonthPath(2009, 7)).has_value());
+
+  // Days the month does not have, and the day shown, change nothing.
+  for (WORD day : {0, 32, 4}) {
+    dialog_.SelectDay(day);
+    ExpectShown({2009, 7, 4, 6});
+  }
+  dialog_.SelectDay(31);
+  ExpectShown({2009, 7, 31, 5});
+  dialog_.SelectDay(15);
+  EXPECT_EQ(Text(IDC_EDITOR), "十五日の日記");
+
+  dialog_.GoToDate("200908", 1);
+  EXPECT_EQ(StoredText(2009, 7, 15), "十五日の日記");
+}
+
+TEST_F(JournalNavigationTest, SaveAndReloadWritesTheEntryOnScreen) {
+  OpenAt("201012", 24);
+  Type("聖夜");
+  ::SendMessageA(Item(IDC_WEATHER), CB_SETCURSEL, 5, 0);
+  EXPECT_EQ(dialog_.SaveAndReload(), 1);
+  EXPECT_EQ(StoredText(2010, 12, 24), "聖夜");
+  EXPECT_EQ(Text(IDC_EDITOR), "聖夜");
+  EXPECT_EQ(::SendMessageA(Item(IDC_WEATHER), CB_GETCURSEL, 0, 0), 5);
+
+  // When the month cannot be written, the entry is not read over with the old file.
+  vorta::SetSaveHookForTesting(FailingSave);
+  Type("聖夜、書き足し");
+  std::vector<std::string> messages = boxes_.Run([&] { EXPECT_EQ(dialog_.SaveAndReload(), 1); });
+  EXPECT_EQ(messages, std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(StoredText(2010, 12, 24), "聖夜");
+  EXPECT_EQ(Text(IDC_EDITOR), "聖夜、書き足し");
+  vorta::SetSaveHookForTesting(nullptr);
+  EXPECT_EQ(dialog_.SaveAndReload(), 1);
+  EXPECT_EQ(StoredText(2010, 12, 24), "聖夜、書き足し");
+}
+
+TEST_F(JournalNavigationTest, TodayButtonComesBackFromAnotherMonth) {
+  Open();
+  const SYSTEMTIME today = dialog_.Today();
+  const Date todayDate{today.wYear, today.wMonth, today.wDay, today.wDayOfWeek};
+  ExpectShown(todayDate);
+  Type("今日の日記");
+
+  dialog_.GoToDate("198804", 10);
+  EXPECT_EQ(StoredText(today.wYear, today.wMonth, today.wDay), "今日の日記");
+  Type("昔の日記");
+  Click(IDC_TODAY);
+  ExpectShown(todayDate);
+  EXPECT_EQ(Text(IDC_EDITOR), "今日の日記");
+  EXPECT_EQ(StoredText(1988, 4, 10), "昔の日記");
+
+  // Within today's month nothing is written: the entry waits in the buffer.
+  const WORD otherDay = today.wDay == 1 ? 2 : 1;
+  dialog_.SelectDay(otherDay);
+  Type("同じ月の別の日");
+  Click(IDC_TODAY);
+  ExpectShown(todayDate);
+  EXPECT_EQ(StoredText(today.wYear, today.wMonth, otherDay), std::nullopt);
+  dialog_.SelectDay(otherDay);
+  EXPECT_EQ(Text(IDC_EDITOR), "同じ月の別の日");
+}
+
+// Every command that leaves the month, with the write failing: the message,
+// then the same day with its entry, as if the command had not been given.
+TEST_F(JournalNavigationTest, AFailedWriteAbandonsEveryStep) {
+  const struct {
+    const char* name;
+    std::function<void()> step;
+  } steps[] = {
+      {"next day", [this] { Click(IDC_NEXT_DAY); }},
+      {"next month", [this] { Click(IDC_NEXT_MONTH); }},
+      {"previous year", [this] { Click(IDC_PREV_YEAR); }},
+      {"today", [this] { Click(IDC_TODAY); }},
+      {"go to date", [this] { dialog_.GoToDate("200908", 1); }},
+  };
+  Open();
+  dialog_.GoToDate("200907", 31);
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.name);
+    Type("三十一日の日記");
+    vorta::SetSaveHookForTesting(FailingSave);
+    const auto messages = boxes_.Run(s.step);
+    EXPECT_EQ(messages, std::vector<std::string>{kWriteFailed});
+    ExpectShown({2009, 7, 31, 5});
+    EXPECT_EQ(Text(IDC_EDITOR), "三十一日の日記");
+    EXPECT_EQ(::GetFocus(), Item(IDC_EDITOR));
+    EXPECT_FALSE(ReadBytes(MonthPath(2009, 7)).has_value());
+  }
+  // The disk is back: the next step writes the entry.
+  vorta::SetSaveHookForTesting(nullptr);
+  Click(IDC_NEXT_DAY);
+  ExpectShown({2009, 8, 1, 6});
+  EXPECT_EQ(StoredText(2009, 7, 31), "三十一日の日記");
+}
+
+TEST_F(JournalNavigationTest, EndOfSessionSavesTheEntryOnScreen) {
+  OpenAt("201101", 2);
+  Type("仕事始め");
+  dialog_.SendMessage(WM_ENDSESSION, FALSE, 0);  // the session goes on
+  EXPECT_FALSE(ReadBytes(MonthPath(2011, 1)).has_value());
+  dialog_.SendMessage(WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(StoredText(2011, 1, 2), "仕事始め");
+}
+
+// The session ends while the write-failure message of a day step is up: the
+// entry belongs to the day still shown, in its own month.
+TEST_F(JournalNavigationTest, EndOfSessionDuringAFailedStepSavesIntoTheShownMonth) {
+  OpenAt("200907", 31);
+  Type("月末の日記");
+  vorta::SetSaveHookForTesting(FailingSave);
+  const auto messages = boxes_.Run([&] { Click(IDC_NEXT_DAY); }, IDOK, [&] {
+    vorta::SetSaveHookForTesting(nullptr);
+    dialog_.SendMessage(WM_ENDSESSION, TRUE, 0);
+  });
+  EXPECT_EQ(messages, std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(StoredText(2009, 7, 31), "月末の日記");
+  EXPECT_FALSE(ReadBytes(MonthPath(2009, 8)).has_value());
+  ExpectShown({2009, 7, 31, 5});
+}
+
+// A damaged month that already counts 255 records takes no new day: the entry
+// stays on screen with the write-failure message; days it has still change.
+TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
+  std::vector<std::uint8_t> payload;
+  // Days 1 to 10, then records of a day no month has.
+  for (int i = 0; i < 255; ++i) {
+    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
+    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
+  }
+  vorta::MonthBuffer full;
+  full.Assign(payload, 255);
+  ASSERT_TRUE(WriteBytes(MonthPath(2009, 7), vorta::EncodeMonthFile(full)));
+
+  OpenAt("200907", 20);
+  Type("新しい日");
+  const auto messages = boxes_.Run([&] { Click(IDC_NEXT_DAY); });
+  EXPECT_EQ(messages, std::vector<std::string>{kWriteFailed});
+  ExpectShown({2009, 7, 20, 1});
+  EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
+
+  // A day the month already holds can still be rewritten.
+  Type("");
+  dialog_.SelectDay(3);
+  Type("三日を書き直す");
+  dialog_.GoToDate("200908", 1);
+  EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
+}
+
+}  // namespace
