@@ -221,6 +221,18 @@ TEST_F(JournalTest, SecondStartWakesTheRunningCopyAndEnds) {
   EXPECT_EQ(FindTopWindow(kTitle, process_->id()), main_);
 }
 
+TEST_F(JournalTest, SecondStartRestoresAMinimisedCopy) {
+  MakeData();
+  Launch();
+  ASSERT_TRUE(PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(main_) != FALSE; }, 3000));
+  Process& second = sandbox_.Start(exe_);
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(8000), std::optional<DWORD>(0));
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(main_) && IsWindowVisible(main_); }, 3000)) << "still minimised";
+  EXPECT_EQ(FindTopWindow(kTitle, second.id()), nullptr);
+}
+
 TEST_F(JournalTest, NextDayFromTheLastOfJanuaryWritesJanuary) {
   MakeData();
   Launch();
@@ -346,6 +358,46 @@ TEST_F(JournalTest, OldFormatOfTheCurrentMonthIsRefused) {
     EXPECT_EQ(p.WaitForExit(5000), std::optional<DWORD>(0));
     EXPECT_EQ(File(MonthFileName(today.year, today.month)), c.bytes) << "the file is left alone";
   }
+}
+
+// Stepping into a month kept in an old format: the message, and the journal
+// ends with the month it left written and the old file untouched.
+TEST_F(JournalTest, StepIntoAMonthOfAnOldFormatEndsAfterSavingTheMonthLeft) {
+  MakeData();
+  const std::string old_format = std::string("Q12\x01\x05\x00\x00\x00", 8) + "abcde";
+  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2005, 2)), old_format));
+  Launch();
+  NavigateTo({2005, 3, 1});  // from later months: February is never passed
+  ASSERT_TRUE(SetControlText(main_, kEditor, "三月の初め"));
+  ASSERT_TRUE(PressButton(main_, kPrevDay));
+  HWND box = WaitForJournalBox(process_->id(), main_);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or(""), "Ver1.47以前のﾌｧｲﾙの形式です。");
+  ASSERT_TRUE(AnswerMessageBox(box, kIdOk));
+  EXPECT_EQ(process_->WaitForExit(5000), std::optional<DWORD>(0));
+  EXPECT_EQ(File(MonthFileName(2005, 3)), MonthFile(1, Record(1, 0, "三月の初め")));
+  EXPECT_EQ(File(MonthFileName(2005, 2)), old_format);
+  EXPECT_TRUE(ReadProfileValue("WINDOW", "CX").has_value()) << "the settings are written whatever the result";
+}
+
+// A month file that is there but cannot be read (another program holds it)
+// is never taken for an empty month that a save would then write over.
+TEST_F(JournalTest, MonthThatCannotBeReadEndsTheJournal) {
+  MakeData();
+  const Date today = Today();
+  const std::string bytes = MonthFile(1, Record(today.day, 0, "held"));
+  const std::string path = Data(MonthFileName(today.year, today.month));
+  ASSERT_TRUE(WriteFileBytes(path, bytes));
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Process& p = sandbox_.Start(exe_);
+  HWND box = WaitForJournalBox(p.id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).value_or(""), "データの読込みに失敗しました。");
+  EXPECT_TRUE(AnswerMessageBox(box, kIdOk));
+  EXPECT_EQ(p.WaitForExit(5000), std::optional<DWORD>(0));
+  CloseHandle(held);
+  EXPECT_EQ(File(MonthFileName(today.year, today.month)), bytes);
 }
 
 TEST_F(JournalTest, FailedWriteKeepsTheEntryUntilTheFileCanBeWritten) {

@@ -209,6 +209,35 @@ TEST_F(JournalNavigationTest, GoToDateReachesTheDateWithItsWeekday) {
   }
 }
 
+// At the first and last dates the steps that would leave them change nothing.
+TEST_F(JournalNavigationTest, StepsStopAtTheFirstAndLastDates) {
+  Open();
+  const struct {
+    const char* yearMonth;
+    WORD day;
+    int button;
+    Date expected;
+  } cases[] = {
+      {"999912", 31, IDC_NEXT_DAY, {9999, 12, 31, 5}},
+      {"999912", 31, IDC_NEXT_MONTH, {9999, 12, 31, 5}},
+      {"999912", 31, IDC_NEXT_YEAR, {9999, 12, 31, 5}},
+      {"999911", 30, IDC_NEXT_YEAR, {9999, 11, 30, 2}},
+      {"000101", 1, IDC_PREV_DAY, {1, 1, 1, 1}},
+      {"000101", 1, IDC_PREV_MONTH, {1, 1, 1, 1}},
+      {"000101", 1, IDC_PREV_YEAR, {1, 1, 1, 1}},
+      {"000102", 1, IDC_PREV_YEAR, {1, 2, 1, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.yearMonth) + " button " + std::to_string(c.button));
+    dialog_.GoToDate(c.yearMonth, c.day);
+    Type("端の日");
+    Click(c.button);
+    ExpectShown(c.expected);
+    EXPECT_EQ(Text(IDC_EDITOR), "端の日");
+    Type("");
+  }
+}
+
 TEST_F(JournalNavigationTest, SelectDayStaysInTheMonthAndKeepsTheEntry) {
   OpenAt("200907", 15);
   Type("十五日の日記");
