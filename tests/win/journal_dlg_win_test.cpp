@@ -206,6 +206,49 @@ TEST_F(JournalDialogTest, EditorRefusesTextThatCannotBeStored) {
   EXPECT_TRUE(after.substr(0, 5) == "head " && after.substr(after.size() - 5) == "tail!");
 }
 
+// While a modal dialog runs the framework's loop, a modeless dialog on the
+// same thread still gets its keyboard interface: Tab moves its focus.
+TEST_F(JournalDialogTest, ModalLoopServesAModelessDialog) {
+  Open(IDM_FONT_MEDIUM);
+  static HWND s_modeless, s_start, s_focusAfterTab;
+  static int s_ticks;
+  s_modeless = dialog_.m_hWnd;
+  s_start = ::GetDlgItem(s_modeless, IDC_TODAY);
+  s_focusAfterTab = nullptr;
+  s_ticks = 0;
+  CJournalDlg modal;
+  modal.m_nFontSizeItem = IDM_FONT_MEDIUM;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND modalWindow = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) -> BOOL {
+          if (hwnd == s_modeless || !::GetDlgItem(hwnd, IDC_EDITOR) || !::IsWindowVisible(hwnd)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&modalWindow));
+    if (!modalWindow) return;
+    switch (++s_ticks) {
+      case 1:
+        ::SetActiveWindow(s_modeless);
+        ::SetFocus(s_start);
+        ::PostMessageA(s_start, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        break;
+      case 2:
+        s_focusAfterTab = ::GetFocus();
+        ::PostMessageA(modalWindow, WM_COMMAND, IDCANCEL, 0);
+        break;
+    }
+  });
+  EXPECT_EQ(modal.DoModal(), IDCANCEL);
+  ::KillTimer(nullptr, timer);
+  ASSERT_EQ(s_ticks, 2);
+  EXPECT_NE(s_focusAfterTab, s_start);
+  EXPECT_NE(s_focusAfterTab, nullptr);
+  EXPECT_EQ(::GetParent(s_focusAfterTab), s_modeless);
+}
+
 TEST_F(JournalDialogTest, ToolTipsNameEachButton) {
   Open(IDM_FONT_MEDIUM);
   HWND tooltip = nullptr;
