@@ -10,11 +10,14 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "journal/app/journal_app.h"
 #include "journal/res/resource.h"
+#include "journal/window/pickers.h"
 
 namespace {
 
@@ -161,6 +164,128 @@ TEST_F(JournalDialogTest, PickersHoldTheirItems) {
   EXPECT_EQ(::SendMessageA(mood, CB_GETITEMHEIGHT, 3, 0), 15);
   // The selection field: Wine adds its border to what was set.
   EXPECT_GE(::SendMessageA(weather, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 15);
+}
+
+// The pixels of a bitmap resource as 0x00RRGGBB, row by row from the top.
+std::vector<std::uint32_t> ResourcePixels(int id, int* width = nullptr) {
+  HBITMAP bitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+  if (!bitmap) return {};
+  BITMAP info{};
+  ::GetObjectA(bitmap, sizeof info, &info);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = -info.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+  HDC dc = ::GetDC(nullptr);
+  ::GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, dc);
+  ::DeleteObject(bitmap);
+  if (width) *width = info.bmWidth;
+  for (auto& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// One picker item drawn into a 40 x 15 picture on the window colour.
+class DrawnItem {
+ public:
+  DrawnItem(CComboBox& picker, int item, bool selected) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = kWidth;
+    format.bmiHeader.biHeight = -kPickerItemHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    HDC screen = ::GetDC(nullptr);
+    dc_ = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
+    void* bits = nullptr;
+    bitmap_ = ::CreateDIBSection(dc_, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<const std::uint32_t*>(bits);
+    old_ = ::SelectObject(dc_, bitmap_);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_COMBOBOX;
+    draw.itemID = static_cast<UINT>(item);
+    draw.itemData = static_cast<ULONG_PTR>(item);
+    draw.itemState = selected ? ODS_SELECTED : 0;
+    draw.hDC = dc_;
+    draw.rcItem = {0, 0, kWidth, kPickerItemHeight};
+    picker.DrawItem(&draw);
+    ::GdiFlush();
+  }
+  ~DrawnItem() {
+    ::SelectObject(dc_, old_);
+    ::DeleteObject(bitmap_);
+    ::DeleteDC(dc_);
+  }
+  std::uint32_t At(int x, int y) const { return bits_[y * kWidth + x] & 0xFFFFFF; }
+
+  // Whether the 12 x 12 cell at (x, y) shows `image` through `mask` on `background`.
+  bool ShowsIcon(int x, int y, int image, int mask, std::uint32_t background) const {
+    const auto picture = ResourcePixels(image);
+    const auto shape = ResourcePixels(mask);
+    if (picture.size() != 144 || shape.size() != 144) return false;
+    for (int row = 0; row < 12; ++row)
+      for (int col = 0; col < 12; ++col) {
+        const bool inside = shape[row * 12 + col] == 0;  // black in the mask: the icon's shape
+        if (At(x + col, y + row) != (inside ? picture[row * 12 + col] : background)) return false;
+      }
+    return true;
+  }
+
+  static constexpr int kWidth = 40;
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  const std::uint32_t* bits_ = nullptr;
+};
+
+std::uint32_t SystemColour(int index) {
+  const COLORREF c = ::GetSysColor(index);
+  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+TEST(PickerPictures, EachItemShowsItsIconsThroughTheirMasks) {
+  AfxWinInit(::GetModuleHandleA(nullptr));
+  constexpr int kSun = 131, kCloud = 133, kUmbrella = 135, kSnowman = 137, kSlash = 146, kArrow = 147;
+  const auto mask = [](int image) { return image == kSlash ? 149 : image == kArrow ? 148 : image + 1; };
+  const struct {
+    int item;
+    std::vector<int> icons;
+  } weathers[] = {
+      {0, {kSun}},  {3, {kSnowman}},  {4, {kSun, kSlash, kCloud}},  {10, {kSun, kArrow, kCloud}},
+      {21, {kUmbrella, kSlash, kSnowman}},  {27, {kUmbrella, kArrow, kSnowman}},
+  };
+  CWeatherCombo weather;
+  for (const auto& w : weathers) {
+    for (bool selected : {false, true}) {
+      SCOPED_TRACE("weather " + std::to_string(w.item) + (selected ? " selected" : ""));
+      const DrawnItem drawn(weather, w.item, selected);
+      const std::uint32_t background = SystemColour(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+      EXPECT_EQ(drawn.At(0, 0), background);
+      for (size_t i = 0; i < w.icons.size(); ++i)
+        EXPECT_TRUE(drawn.ShowsIcon(1 + 12 * static_cast<int>(i), 1, w.icons[i], mask(w.icons[i]), background)) << i;
+      if (w.icons.size() == 1) {
+        EXPECT_EQ(drawn.At(20, 6), background) << "one icon only";
+      }
+    }
+  }
+  // Past the last item nothing but the background is drawn.
+  const DrawnItem none(weather, 28, false);
+  for (int x = 0; x < DrawnItem::kWidth; ++x) EXPECT_EQ(none.At(x, 6), SystemColour(COLOR_WINDOW));
+
+  // The faces: item 2 is image 144, item 3 image 143, all through mask 145.
+  const int faces[] = {141, 142, 144, 143};
+  CMoodCombo mood;
+  for (int item = 0; item < 4; ++item) {
+    SCOPED_TRACE("mood " + std::to_string(item));
+    const DrawnItem drawn(mood, item, false);
+    EXPECT_TRUE(drawn.ShowsIcon(1, 1, faces[item], 145, SystemColour(COLOR_WINDOW)));
+  }
 }
 
 TEST_F(JournalDialogTest, EditorIsReadyForJapaneseInput) {
