@@ -63,7 +63,7 @@ if build_tree windows; then
     # One idle program keeps Wine's desktop up for the whole run, so that each
     # test does not wait for it to start again; wine_env_stop ends it.
     idle=$root/build/windows/tests/e2e/fixture_app.exe
-    [ -f "$idle" ] && wine "$idle" /idle >"$logs/idle.log" 2>&1 &
+    if [ -f "$idle" ]; then wine "$idle" /idle >"$logs/idle.log" 2>&1 </dev/null & fi
     export VORTA_WINE_READY=1
     ctest --preset windows 2>&1
   ) | tee "$logs/windows-test.log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*'

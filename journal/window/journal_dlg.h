@@ -69,7 +69,8 @@ class CJournalDlg : public CDialog {
   void PlaceWindow();
   void MeasureLayout();
   void CreateToolTips();
-  void SetEditorFont(int points);
+  // false when the font could not be made: the editor keeps its font.
+  bool SetEditorFont(int points);
   // Keeps the window's rectangle in the window settings.
   void RecordWindowRect();
 
@@ -88,6 +89,8 @@ class CJournalDlg : public CDialog {
   // Puts the entry on screen into the buffer; false (after the message) when
   // the month could not take it.
   bool TakeEntry();
+  // The same without the message.
+  bool StoreEntry();
   void ShowDate(const SYSTEMTIME& date);
   void ShowEntry(WORD day);
   void UpdateCalendar();

@@ -140,6 +140,12 @@ BOOL CJournalDlg::OnInitDialog() {
   if (PointsOfFontCommand(fontItem) == 0) fontItem = IDM_FONT_MEDIUM;
   m_nFontSizeItem = 0;
   SendMessage(WM_SYSCOMMAND, fontItem);
+  if (m_nFontSizeItem == 0) {
+    // The font could not be made: the editor keeps the dialog's font, the
+    // chosen size stays chosen for the next start.
+    m_nFontSizeItem = static_cast<int>(fontItem);
+    ::CheckMenuItem(m_menuFontSize, fontItem, MF_BYCOMMAND | MF_CHECKED);
+  }
 
   m_edtEntry.LimitText(static_cast<int>(vorta::kEntryCapacity));
   m_edtEntry.SetFocus();
@@ -260,7 +266,7 @@ void CJournalDlg::CreateToolTips() {
   for (const auto& tip : kToolTips) m_wndToolTip.AddTool(GetDlgItem(tip.control), tip.text);
 }
 
-void CJournalDlg::SetEditorFont(int points) {
+bool CJournalDlg::SetEditorFont(int points) {
   LOGFONTA logFont{};
   HFONT current = reinterpret_cast<HFONT>(m_edtEntry.SendMessage(WM_GETFONT));
   if (!current) current = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
@@ -283,10 +289,11 @@ void CJournalDlg::SetEditorFont(int points) {
   m_fontEditor.m_hObject = nullptr;
   if (!m_fontEditor.CreateFontIndirect(&logFont)) {
     m_fontEditor.m_hObject = previous;
-    return;
+    return false;
   }
   m_edtEntry.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontEditor.m_hObject), TRUE);
   if (previous) ::DeleteObject(previous);
+  return true;
 }
 
 void CJournalDlg::RecordWindowRect() {
@@ -308,10 +315,12 @@ void CJournalDlg::OnSysCommand(UINT id, LPARAM lParam) {
     return;
   }
   if (const int points = PointsOfFontCommand(command)) {
-    ::CheckMenuItem(m_menuFontSize, command, MF_BYCOMMAND | MF_CHECKED);
-    if (static_cast<int>(command) != m_nFontSizeItem) {
-      if (m_nFontSizeItem != 0) ::CheckMenuItem(m_menuFontSize, static_cast<UINT>(m_nFontSizeItem), MF_BYCOMMAND | MF_UNCHECKED);
-      SetEditorFont(points);
+    // The menu and the stored size follow the editor: a font that cannot be
+    // made changes neither.
+    if (static_cast<int>(command) == m_nFontSizeItem || SetEditorFont(points)) {
+      ::CheckMenuItem(m_menuFontSize, command, MF_BYCOMMAND | MF_CHECKED);
+      if (static_cast<int>(command) != m_nFontSizeItem && m_nFontSizeItem != 0)
+        ::CheckMenuItem(m_menuFontSize, static_cast<UINT>(m_nFontSizeItem), MF_BYCOMMAND | MF_UNCHECKED);
       m_nFontSizeItem = static_cast<int>(command);
     }
   } else if (command == SC_MINIMIZE) {

@@ -8,6 +8,7 @@
 
 #include "common/byte_type.h"
 #include "journal/data/calendar.h"
+#include "journal/data/entry_limit.h"
 #include "journal/data/month_file_win.h"
 #include "journal/res/resource.h"
 #include "journal/window/journal_dlg.h"
@@ -55,7 +56,6 @@ bool CJournalDlg::SaveMonth(WORD year, WORD month) {
     AfxMessageBox(IDS_WRITE_FAILED, MB_ICONERROR);
     return false;
   }
-  m_bCloseSaveFailed = false;
   return true;
 }
 
@@ -66,18 +66,20 @@ bool CJournalDlg::PutDayRecord(const char* text, int length, BYTE weather, BYTE 
 
 int CJournalDlg::GetDayRecord(WORD day, vorta::DayRecord* record) { return m_month.GetDayRecord(day, record); }
 
-bool CJournalDlg::TakeEntry() {
+bool CJournalDlg::StoreEntry() {
   char text[vorta::kEntryCapacity];
   const int n = ::GetDlgItemTextA(m_hWnd, IDC_EDITOR, text, sizeof text);
   const std::string_view stored = StorableText(std::string_view(text, static_cast<size_t>(n > 0 ? n : 0)));
   const int weather = m_wndWeather.GetCurSel();
   const int mood = m_wndMood.GetCurSel();
-  if (PutDayRecord(stored.data(), static_cast<int>(stored.size()) + 1,
-                   weather == CB_ERR ? m_nShownWeather : static_cast<BYTE>(weather),
-                   mood == CB_ERR ? m_nShownMood : static_cast<BYTE>(mood),
-                   m_chkAnniversary.GetCheck() == BST_CHECKED)) {
-    return true;
-  }
+  return PutDayRecord(stored.data(), static_cast<int>(stored.size()) + 1,
+                      weather == CB_ERR ? m_nShownWeather : static_cast<BYTE>(weather),
+                      mood == CB_ERR ? m_nShownMood : static_cast<BYTE>(mood),
+                      m_chkAnniversary.GetCheck() == BST_CHECKED);
+}
+
+bool CJournalDlg::TakeEntry() {
+  if (StoreEntry()) return true;
   // A damaged month that already counts 255 records takes no new day: the
   // entry stays on screen, as when its month cannot be written.
   AfxMessageBox(IDS_WRITE_FAILED, MB_ICONERROR);
@@ -112,47 +114,24 @@ void CJournalDlg::KeepEntryWithinLimit() {
   // end of what was just typed or pasted (the text before the caret), as the
   // editor's own limit would, never dropped silently when the day is saved.
   if (m_bLimitingEntry || !m_edtEntry.m_hWnd) return;
-  CString text = m_edtEntry.GetWindowText();
+  const CString text = m_edtEntry.GetWindowText();
   if (text.size() <= vorta::kEntryCapacity - 1) return;
-  const size_t excess = text.size() - (vorta::kEntryCapacity - 1);
-  const auto types = vorta::ClassifyByteTypes(text);
 
   // Positions in the editor are bytes on some systems and characters on
   // others: the position of the end tells which.
-  DWORD caretPosition = 0;
-  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caretPosition));
-  DWORD endPosition = 0;
+  DWORD caret = 0;
+  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  DWORD end = 0;
   m_edtEntry.SendMessage(EM_SETSEL, 0, -1);
-  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&endPosition));
-  const bool countsBytes = endPosition == text.size();
+  m_edtEntry.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+  const bool countsBytes = end == text.size();
 
-  size_t caret = 0;
-  if (countsBytes) {
-    caret = std::min<size_t>(caretPosition, text.size());
-    if (caret > 0 && caret < text.size() && types[caret] == vorta::kTrailByte) --caret;
-  } else {
-    for (DWORD chars = 0; caret < text.size() && chars < caretPosition; ++chars)
-      caret += types[caret] == vorta::kLeadByte && caret + 1 < text.size() ? 2 : 1;
-  }
-  size_t begin = caret;
-  while (caret - begin < excess && begin > 0) {
-    --begin;
-    if (begin > 0 && types[begin] == vorta::kTrailByte) --begin;
-  }
-  if (caret - begin >= excess) {
-    text.erase(begin, caret - begin);
-  } else {
-    text = CString(StorableText(text));
-    begin = text.size();
-  }
-  size_t newCaret = begin;
-  if (!countsBytes) {
-    newCaret = 0;
-    for (size_t i = 0; i < begin; i += types[i] == vorta::kLeadByte ? 2 : 1) ++newCaret;
-  }
+  const vorta::FittedEntry fitted = vorta::FitEntry(
+      text, countsBytes ? caret : vorta::ByteOffsetOfCharacter(text, caret), vorta::kEntryCapacity - 1);
+  const size_t newCaret = countsBytes ? fitted.caret : vorta::CharacterIndexOfByte(fitted.text, fitted.caret);
 
   m_bLimitingEntry = true;
-  m_edtEntry.SetWindowText(text.c_str());
+  m_edtEntry.SetWindowText(fitted.text.c_str());
   m_edtEntry.SendMessage(EM_SETSEL, newCaret, newCaret);
   m_edtEntry.SendMessage(EM_SCROLLCARET);
   m_bLimitingEntry = false;
@@ -173,6 +152,8 @@ bool CJournalDlg::MoveTo(const SYSTEMTIME& target, bool rereadMonth) {
       FocusEditor();
       return false;
     }
+    // The entry is on disk: a later failing close starts again with the message.
+    m_bCloseSaveFailed = false;
     if (!LoadMonth(target.wYear, target.wMonth)) return false;
   }
   m_current = target;
@@ -204,8 +185,13 @@ void CJournalDlg::StepMonthOrYear(void (*step)(WORD*, WORD*, WORD*, WORD*)) {
 void CJournalDlg::OnToday() { MoveTo(m_today, false); }
 
 void CJournalDlg::OnAnniversary() {
-  // The entry is stored with the new flag and shown as stored.
-  if (TakeEntry()) ShowEntry(m_current.wDay);
+  // The entry is stored with the new flag and shown as stored. A mark the
+  // month cannot take is taken back off the box.
+  if (TakeEntry()) {
+    ShowEntry(m_current.wDay);
+  } else {
+    m_chkAnniversary.SetCheck(m_chkAnniversary.GetCheck() == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+  }
   FocusEditor();
   UpdateCalendar();
 }
@@ -250,11 +236,16 @@ int CJournalDlg::SaveAndReload() {
   // When the month cannot be written, the buffer keeps the entry; reading the
   // old file back would lose it.
   if (!SaveMonth(m_current.wYear, m_current.wMonth)) return 1;
+  m_bCloseSaveFailed = false;
   return LoadMonth(m_current.wYear, m_current.wMonth);
 }
 
 bool CJournalDlg::SaveForClose() {
-  if (TakeEntry() && SaveMonth(m_current.wYear, m_current.wMonth)) return true;
+  // The month is written even when the day shown cannot be taken, so that
+  // the other days' entries are kept whatever the user answers next.
+  const bool taken = TakeEntry();
+  const bool saved = SaveMonth(m_current.wYear, m_current.wMonth);
+  if (taken && saved) return true;
   // The window stays open so that the entry can be copied or the disk freed;
   // only a second failing close may end it without saving, when asked to.
   if (!m_bCloseSaveFailed) {
@@ -289,6 +280,8 @@ void CJournalDlg::OnClose() {
 void CJournalDlg::OnEndSession(bool ending) {
   // Windows is shutting down or logging off: what is on screen is kept.
   if (!ending) return;
-  TakeEntry();  // a month that takes no more days still has its other entries written
+  // No message comes before the write: the session may end at any moment.
+  // A month that takes no more days still has its other entries written.
+  StoreEntry();
   SaveMonth(m_current.wYear, m_current.wMonth);
 }

@@ -320,15 +320,24 @@ TEST_F(JournalDialogTest, EditorRefusesTextThatCannotBeStored) {
   };
   EXPECT_TRUE(text() == fits + "\x82\xa0") << "length " << text().size();
 
-  // A paste in the middle is cut to what fits; the text around it stays.
+  // A paste in the middle loses its end, in whole characters, to what fits;
+  // the text around it stays and the caret stands after what was kept.
   ::SetWindowTextA(editor, "head tail!");
   ::SendMessageA(editor, EM_SETSEL, 5, 5);
-  std::string kana;
-  for (int i = 0; i < 3000; ++i) kana += "\x82\xa0";
-  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kana.c_str()));
+  auto units = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "\x82\xa0" "1";  // "あ1"
+    return s;
+  };
+  const std::string paste = "x" + units(2000);  // 6001 bytes: 892 too many
+  ::SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(paste.c_str()));
+  const std::string kept = "x" + units(1702) + "\x82\xa0";
   const std::string after = text();
-  EXPECT_EQ(after.size(), 5118u) << "whole characters only";
-  EXPECT_TRUE(after.substr(0, 5) == "head " && after.substr(after.size() - 5) == "tail!");
+  EXPECT_EQ(after.size(), 5119u);
+  EXPECT_TRUE(after == "head " + kept + "tail!");
+  DWORD caret = 0;
+  ::SendMessageA(editor, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+  EXPECT_EQ(caret, 5u + 1 + 2 * 1702 + 1) << "characters before the caret";
 }
 
 // While a modal dialog runs the framework's loop, a modeless dialog on the

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "journal/data/calendar.h"
@@ -63,20 +64,29 @@ std::optional<std::string> StoredText(int year, int month, int day) {
   return record.text;
 }
 
-// Answers the message boxes that come up on this thread while `action` runs:
-// each one's text is kept, `whileUp` runs once while the first is showing.
+// Answers every message box that comes up on this thread while it runs (a
+// box nobody expected is answered too, so that a fault fails the test rather
+// than hanging it); each box's text is kept until taken.
 class BoxAnswerer {
  public:
+  void Start() { timer_ = ::SetTimer(nullptr, 0, 30, OnTimer); }
+  void Stop() {
+    if (timer_) ::KillTimer(nullptr, timer_);
+    timer_ = 0;
+  }
+  std::vector<std::string> Take() { return std::exchange(s_texts, {}); }
+
+  // Runs `action` and gives the texts of the boxes it showed, answered with
+  // `answer`; `whileUp` runs once while the first one is showing.
   std::vector<std::string> Run(const std::function<void()>& action, int answer = IDOK,
                                std::function<void()> whileUp = nullptr) {
-    s_texts.clear();
+    Take();
     s_answer = answer;
     s_whileUp = std::move(whileUp);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, OnTimer);
     action();
-    ::KillTimer(nullptr, timer);
+    s_answer = IDOK;
     s_whileUp = nullptr;
-    return s_texts;
+    return Take();
   }
 
  private:
@@ -108,6 +118,7 @@ class BoxAnswerer {
   static inline std::vector<std::string> s_texts;
   static inline int s_answer = IDOK;
   static inline std::function<void()> s_whileUp;
+  UINT_PTR timer_ = 0;
 };
 
 constexpr char kWriteFailed[] = "データの書込みに失敗しました。";
@@ -130,8 +141,11 @@ class JournalNavigationTest : public ::testing::Test {
     data_ = ProgramFolder() + "DATA";
     ::CreateDirectoryA(data_.c_str(), nullptr);
     RemoveMonthFiles();
+    boxes_.Start();
   }
   void TearDown() override {
+    EXPECT_EQ(boxes_.Take(), std::vector<std::string>{}) << "messages nobody expected";
+    boxes_.Stop();
     vorta::SetSaveHookForTesting(nullptr);
     if (dialog_.m_hWnd) dialog_.DestroyWindow();
     RemoveMonthFiles();
@@ -326,6 +340,7 @@ TEST_F(JournalNavigationTest, AFailedWriteAbandonsEveryStep) {
   for (const auto& s : steps) {
     SCOPED_TRACE(s.name);
     Type("三十一日の日記");
+    ::SetFocus(Item(IDC_NEXT_DAY));  // where a click leaves it
     vorta::SetSaveHookForTesting(FailingSave);
     const auto messages = boxes_.Run(s.step);
     EXPECT_EQ(messages, std::vector<std::string>{kWriteFailed});
@@ -386,12 +401,46 @@ TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
   ExpectShown({2009, 7, 20, 1});
   EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
 
-  // A day the month already holds can still be rewritten.
+  // A mark the month cannot take comes off the box again.
   Type("");
+  ::SendMessageA(Item(IDC_ANNIVERSARY), BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_EQ(boxes_.Run([&] { Click(IDC_ANNIVERSARY); }), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(::SendMessageA(Item(IDC_ANNIVERSARY), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  // A day the month already holds can still be rewritten.
   dialog_.SelectDay(3);
   Type("三日を書き直す");
   dialog_.GoToDate("200908", 1);
   EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
+}
+
+// Closing on a day the full month cannot take: the other days are written
+// all the same, and the second close asks before it ends without the day.
+TEST_F(JournalNavigationTest, ClosingWithADayTheFullMonthCannotTakeKeepsTheOtherDays) {
+  std::vector<std::uint8_t> payload;
+  for (int i = 0; i < 255; ++i) {
+    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
+    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
+  }
+  vorta::MonthBuffer full;
+  full.Assign(payload, 255);
+  ASSERT_TRUE(WriteBytes(MonthPath(2009, 7), vorta::EncodeMonthFile(full)));
+
+  OpenAt("200907", 3);
+  Type("三日を書き直す");
+  dialog_.SelectDay(20);
+  Type("新しい日");
+  EXPECT_EQ(boxes_.Run([&] { Click(IDOK); }), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
+  EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
+
+  // The session ends: no message holds up the write.
+  dialog_.SendMessage(WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(boxes_.Take(), std::vector<std::string>{});
+  EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
+
+  EXPECT_EQ(boxes_.Run([&] { Click(IDOK); }, IDYES),
+            (std::vector<std::string>{kWriteFailed, "保存せずに終了しますか?"}));
 }
 
 }  // namespace
