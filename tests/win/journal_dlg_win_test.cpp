@@ -150,6 +150,12 @@ TEST_F(JournalDialogTest, InstanceQueryAndMinimiseState) {
             static_cast<LRESULT>(kInstanceQueryCode));
   EXPECT_TRUE(State(sysMenu_, 0, MF_BYPOSITION) & MF_GRAYED);
   EXPECT_FALSE(State(sysMenu_, 3, MF_BYPOSITION) & MF_GRAYED);
+
+  // The session may end: the journal agrees and enables Minimize again.
+  dialog_.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+  ASSERT_TRUE(State(sysMenu_, 3, MF_BYPOSITION) & MF_GRAYED);
+  EXPECT_NE(dialog_.SendMessage(WM_QUERYENDSESSION, 0, 0), 0);
+  EXPECT_FALSE(State(sysMenu_, 3, MF_BYPOSITION) & MF_GRAYED);
 }
 
 TEST_F(JournalDialogTest, PickersHoldTheirItems) {

@@ -121,6 +121,19 @@ class BoxAnswerer {
   UINT_PTR timer_ = 0;
 };
 
+// A damaged month that counts 255 records, the most a month file can count:
+// days 1 to 10 with the text "x", then records of a day no month has.
+bool WriteFullDamagedMonth(int year, int month) {
+  std::vector<std::uint8_t> payload;
+  for (int i = 0; i < 255; ++i) {
+    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
+    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
+  }
+  vorta::MonthBuffer full;
+  full.Assign(payload, 255);
+  return WriteBytes(MonthPath(year, month), vorta::EncodeMonthFile(full));
+}
+
 constexpr char kWriteFailed[] = "データの書込みに失敗しました。";
 
 bool FailingSave() { return false; }
@@ -384,15 +397,7 @@ TEST_F(JournalNavigationTest, EndOfSessionDuringAFailedStepSavesIntoTheShownMont
 // A damaged month that already counts 255 records takes no new day: the entry
 // stays on screen with the write-failure message; days it has still change.
 TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
-  std::vector<std::uint8_t> payload;
-  // Days 1 to 10, then records of a day no month has.
-  for (int i = 0; i < 255; ++i) {
-    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
-    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
-  }
-  vorta::MonthBuffer full;
-  full.Assign(payload, 255);
-  ASSERT_TRUE(WriteBytes(MonthPath(2009, 7), vorta::EncodeMonthFile(full)));
+  ASSERT_TRUE(WriteFullDamagedMonth(2009, 7));
 
   OpenAt("200907", 20);
   Type("新しい日");
@@ -417,14 +422,7 @@ TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
 // Closing on a day the full month cannot take: the other days are written
 // all the same, and the second close asks before it ends without the day.
 TEST_F(JournalNavigationTest, ClosingWithADayTheFullMonthCannotTakeKeepsTheOtherDays) {
-  std::vector<std::uint8_t> payload;
-  for (int i = 0; i < 255; ++i) {
-    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
-    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
-  }
-  vorta::MonthBuffer full;
-  full.Assign(payload, 255);
-  ASSERT_TRUE(WriteBytes(MonthPath(2009, 7), vorta::EncodeMonthFile(full)));
+  ASSERT_TRUE(WriteFullDamagedMonth(2009, 7));
 
   OpenAt("200907", 3);
   Type("三日を書き直す");
