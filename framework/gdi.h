@@ -69,6 +69,7 @@ class ScopedWindowDC {
   HDC m_dc;
 };
 
+// An owned font; the handle is deleted with it.
 class CFont {
  public:
   CFont() = default;
@@ -76,11 +77,6 @@ class CFont {
   CFont(const CFont&) = delete;
   CFont& operator=(const CFont&) = delete;
 
-  BOOL CreateFontIndirect(const LOGFONTA* logFont) {
-    DeleteObject();
-    m_hObject = ::CreateFontIndirectA(logFont);
-    return m_hObject != nullptr;
-  }
   void DeleteObject() {
     if (m_hObject) ::DeleteObject(m_hObject);
     m_hObject = nullptr;

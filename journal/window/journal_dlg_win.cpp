@@ -285,14 +285,11 @@ bool CJournalDlg::SetEditorFont(int points) {
   }
   // Put the new font on the editor before the old one is deleted; when it
   // cannot be made, the editor keeps the font it has.
-  HFONT previous = m_fontEditor.m_hObject;
-  m_fontEditor.m_hObject = nullptr;
-  if (!m_fontEditor.CreateFontIndirect(&logFont)) {
-    m_fontEditor.m_hObject = previous;
-    return false;
-  }
-  m_edtEntry.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontEditor.m_hObject), TRUE);
-  if (previous) ::DeleteObject(previous);
+  HFONT font = ::CreateFontIndirectA(&logFont);
+  if (!font) return false;
+  m_edtEntry.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  m_fontEditor.DeleteObject();
+  m_fontEditor.m_hObject = font;
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped_handle_win.h"
 #include "harness/e2e.h"
 
 namespace {
@@ -388,21 +389,15 @@ TEST_F(JournalTest, MonthThatCannotBeReadEndsTheJournal) {
   const std::string bytes = MonthFile(1, Record(today.day, 0, "held"));
   const std::string path = Data(MonthFileName(today.year, today.month));
   ASSERT_TRUE(WriteFileBytes(path, bytes));
-  struct Held {
-    HANDLE handle;
-    ~Held() {
-      if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-  } held{CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
-  ASSERT_NE(held.handle, INVALID_HANDLE_VALUE);
+  vorta::ScopedFileHandle held(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.valid());
   Process& p = sandbox_.Start(exe_);
   HWND box = WaitForJournalBox(p.id());
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box).value_or(""), "データの読込みに失敗しました。");
   EXPECT_TRUE(AnswerMessageBox(box, kIdOk));
   EXPECT_EQ(p.WaitForExit(5000), std::optional<DWORD>(0));
-  CloseHandle(held.handle);
-  held.handle = INVALID_HANDLE_VALUE;
+  held.Close();
   EXPECT_EQ(File(MonthFileName(today.year, today.month)), bytes);
 }
 
