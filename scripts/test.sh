@@ -31,6 +31,15 @@ count_results() {
   [ "$bad" -eq 0 ] || problems+=("$tree: $bad failed (see $log)")
 }
 
+# What each failed test printed (ctest puts it after the test's result line),
+# at most 60 lines a test, so that the reason shows without opening the log.
+show_failures() {
+  awk '/\*\*\*(Failed|Exception|Timeout)/ { out = 1; n = 0; print "---- " $0; next }
+       /^ *Start +[0-9]+:|^ *[0-9]+\/[0-9]+ Test/ { out = 0 }
+       /tests passed, [0-9]+ tests? failed/ { out = 0 }
+       out && n++ < 60 { print "     " $0 }' "$1"
+}
+
 build_tree() {
   local preset=$1
   echo "== configure and build: $preset"
@@ -50,10 +59,13 @@ if build_tree host; then
   echo "== test: host"
   ctest --preset host 2>&1 | tee "$logs/host-test.log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*'
   count_results "$logs/host-test.log" host
+  show_failures "$logs/host-test.log"
 fi
 
 if build_tree windows; then
   echo "== test: windows (under Wine)"
+  launch_failures=$root/build/windows/wine/launch-failures.log
+  rm -f "$launch_failures"
   (
     source scripts/wine-env.sh
     wine_env_init "$root/build/windows" || exit 1
@@ -68,6 +80,11 @@ if build_tree windows; then
     ctest --preset windows 2>&1
   ) | tee "$logs/windows-test.log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*'
   count_results "$logs/windows-test.log" windows
+  show_failures "$logs/windows-test.log"
+  if [ -s "$launch_failures" ]; then
+    echo "== programs Wine failed to start and that were started again:"
+    cat "$launch_failures"
+  fi
 fi
 
 for p in "${problems[@]}"; do echo "problem: $p"; done
