@@ -399,8 +399,8 @@ def weather_items():
 
 MOOD_ITEMS = [[141], [142], [144], [143]]
 
-# A 15-pixel high item, its icons 2 pixels from the left and 1 from the top.
-ITEM_WIDTH, ITEM_HEIGHT, ICON_LEFT, ICON_TOP = 40, 15, 2, 1
+# A 15-pixel high item, its icons 1 pixel from the left and 1 from the top.
+ITEM_WIDTH, ITEM_HEIGHT, ICON_LEFT, ICON_TOP = 40, 15, 1, 1
 BACKGROUNDS = ((0xFF, 0xFF, 0xFF), (0x0A, 0x24, 0x6A), (0x33, 0x99, 0xFF))
 
 # 3 x 5 digits for numbering the items.

@@ -43,7 +43,6 @@ class CJournalDlg : public CDialog {
  protected:
   BOOL OnInitDialog() override;
   void OnOK() override;
-  void OnCancel() override;
   void DoDataExchange(CDataExchange* dx) override;
   BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -113,6 +112,8 @@ class CJournalDlg : public CDialog {
   // Saving when the window closes; false keeps the window open.
   bool SaveForClose();
 
+  CFont m_fontEditor;
+  CMenu m_menuFontSize;
   // Controls.
   CWeatherCombo m_wndWeather;
   CMoodCombo m_wndMood;
@@ -124,8 +125,6 @@ class CJournalDlg : public CDialog {
   CEdit m_edtEntry;
   CButton m_grpTitle;
   CToolTipCtrl m_wndToolTip;
-  CFont m_fontEditor;
-  CMenu m_menuFontSize;
   HICON m_hIcon = nullptr;
   HICON m_hSmallIcon = nullptr;
 
@@ -153,7 +152,7 @@ class CJournalDlg : public CDialog {
     int gripWidth = 0, gripHeight = 0;
     int rightMargin = 0, columnWidth = 0;
     int columnTops[6] = {};     // buttons 1, 57670, 57671, 1020, 1018 and the group box 1048
-    int navigationTops[12] = {};
+    int navigationTops[10] = {};  // the six steps, the three labels and Today
     int todayOffset = 0, labelOffset = 0, nextOffset = 0;
     POINT titleGroup{}, editor{};
   } m_layout;

@@ -3,6 +3,8 @@
 #include "journal/window/journal_dlg.h"
 
 #include <cstring>
+#include <iterator>
+#include <type_traits>
 
 #include "common/byte_type.h"
 #include "common/path.h"
@@ -83,7 +85,7 @@ CJournalDlg::CJournalDlg() : CDialog(IDD_JOURNAL) {
 }
 
 CJournalDlg::~CJournalDlg() {
-  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
+  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);  // the window was never made
 }
 
 void CJournalDlg::DoDataExchange(CDataExchange* dx) {
@@ -211,6 +213,7 @@ void CJournalDlg::MeasureLayout() {
   l.rightMargin = client.right - close.right;
   l.columnWidth = close.right - close.left;
   for (size_t i = 0; i < std::size(kColumnControls); ++i) l.columnTops[i] = ChildRect(m_hWnd, kColumnControls[i]).top;
+  static_assert(std::size(kNavigationControls) == std::extent_v<decltype(Layout::navigationTops)>);
   for (size_t i = 0; i < std::size(kNavigationControls); ++i)
     l.navigationTops[i] = ChildRect(m_hWnd, kNavigationControls[i].id).top;
   l.todayOffset = ChildRect(m_hWnd, IDC_TODAY).left - group.left;
@@ -231,9 +234,13 @@ void CJournalDlg::OnSize(int cx, int cy) {
   if (!m_layout.measured || !m_wndWeather.m_hWnd || !m_wndMood.m_hWnd) return;
   const Layout& l = m_layout;
   HDWP defer = ::BeginDeferWindowPos(24);
+  HWND placed[24];
+  size_t placedCount = 0;
   auto place = [&](int id, int x, int y, int width, int height, UINT flags) {
     HWND control = GetDlgItem(id);
-    if (defer && control) defer = ::DeferWindowPos(defer, control, nullptr, x, y, width, height, flags | SWP_NOZORDER);
+    if (!defer || !control) return;
+    defer = ::DeferWindowPos(defer, control, nullptr, x, y, width, height, flags | SWP_NOZORDER);
+    if (placedCount < std::size(placed)) placed[placedCount++] = control;
   };
 
   place(IDC_SIZE_GRIP, cx - l.gripWidth, cy - l.gripHeight, 0, 0, SWP_NOSIZE);
@@ -250,8 +257,10 @@ void CJournalDlg::OnSize(int cx, int cy) {
         cy - l.editor.y - l.rightMargin - l.gripHeight + 2, SWP_NOMOVE);
   if (defer) ::EndDeferWindowPos(defer);
 
-  // Repaint what moved at once, so that no trace of the old layout stays.
-  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Repaint what moved at once, so that no trace of the old layout stays;
+  // the pickers and labels on the left keep their pixels.
+  for (size_t i = 0; i < placedCount; ++i)
+    ::RedrawWindow(placed[i], nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void CJournalDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -348,6 +357,8 @@ void CJournalDlg::OnPaint() {
 void CJournalDlg::OnDestroy() {
   ::WinHelpA(m_hWnd, AfxGetApp()->m_pszHelpFilePath.c_str(), HELP_QUIT, 0);
   Default();
+  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
+  m_hSmallIcon = nullptr;
   if (m_hImc) ::ImmReleaseContext(m_edtEntry.m_hWnd, m_hImc);
   m_hImc = nullptr;
   m_fontEditor.DeleteObject();
@@ -433,6 +444,10 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case ID_HELP: OnHelp(); return 0;
       }
       break;
+    case WM_HELP:
+      // F1 anywhere in the window asks for the help file, as the Help button does.
+      OnHelp();
+      return TRUE;
     case WM_DESTROY:
       OnDestroy();
       return 0;
@@ -447,11 +462,10 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kInstanceQueryMessage:
       return OnInstanceQuery(wParam, lParam);
-    case WM_SIZE: {
-      const LRESULT result = Default();
+    case WM_SIZE:
+      // A minimised window has no client area to lay out; restoring sends the size again.
       if (wParam != SIZE_MINIMIZED) OnSize(LOWORD(lParam), HIWORD(lParam));
-      return result;
-    }
+      return Default();
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;

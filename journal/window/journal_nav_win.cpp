@@ -159,8 +159,15 @@ bool CJournalDlg::MoveTo(const SYSTEMTIME& target, bool rereadMonth) {
   m_current = target;
   ShowDate(m_current);
   ShowEntry(m_current.wDay);
-  UpdateCalendar();
-  FocusEditor();
+  // The moves that read the month again give the editor its focus before the
+  // calendar window repaints; the others repaint it first.
+  if (rereadMonth) {
+    FocusEditor();
+    UpdateCalendar();
+  } else {
+    UpdateCalendar();
+    FocusEditor();
+  }
   return true;
 }
 
@@ -232,10 +239,12 @@ void CJournalDlg::GoToDate(const char* yearMonth, WORD day) {
 }
 
 int CJournalDlg::SaveAndReload() {
-  if (!TakeEntry()) return 1;
-  // When the month cannot be written, the buffer keeps the entry; reading the
-  // old file back would lose it.
-  if (!SaveMonth(m_current.wYear, m_current.wMonth)) return 1;
+  // The month is written even when the day shown cannot be taken, so that
+  // the search reads the other days as they are. When it cannot be written,
+  // or the day shown is not in it, the buffer is not read back: that would
+  // lose what it alone holds.
+  const bool taken = TakeEntry();
+  if (!SaveMonth(m_current.wYear, m_current.wMonth) || !taken) return 1;
   m_bCloseSaveFailed = false;
   return LoadMonth(m_current.wYear, m_current.wMonth);
 }
@@ -263,8 +272,6 @@ void CJournalDlg::OnOK() {
   m_bCalendarShown = 0;  // no calendar window is open
   CDialog::OnOK();
 }
-
-void CJournalDlg::OnCancel() { CDialog::OnCancel(); }
 
 void CJournalDlg::OnClose() {
   if (m_bCloseBySysCommand) {

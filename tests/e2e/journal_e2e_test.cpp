@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/scoped_handle_win.h"
@@ -510,22 +513,30 @@ TEST_F(JournalTest, EscapeNeverClosesTheWindow) {
   EXPECT_EQ(EditorText(), "still here");
 }
 
-TEST_F(JournalTest, AltArrowsStepTheDayFromTheEditor) {
+// Alt+Right and Alt+Left step the day whichever control has the key.
+TEST_F(JournalTest, AltArrowsStepTheDayFromAnyControl) {
   MakeData();
   Launch();
   NavigateTo({2005, 1, 31});
-  HWND editor = GetDlgItem(main_, kEditor);
   ASSERT_TRUE(SetControlText(main_, kEditor, "end of January"));
-  ASSERT_TRUE(PostKeyDown(editor, VK_RIGHT, true));
-  EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 2月 1日（火曜日）"; }, 3000)) << TitleLine();
-  ASSERT_TRUE(PostKeyUp(editor, VK_RIGHT, true));
-  ASSERT_TRUE(PostKeyDown(editor, VK_LEFT, true));
-  EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 1月31日（月曜日）"; }, 3000)) << TitleLine();
-  ASSERT_TRUE(PostKeyUp(editor, VK_LEFT, true));
-  EXPECT_EQ(EditorText(), "end of January");
+  for (int id : {kEditor, kToday, kAnniversary, kWeather, kMood, kClose, kNextYear}) {
+    SCOPED_TRACE(id);
+    HWND control = GetDlgItem(main_, id);
+    ASSERT_TRUE(PostKeyDown(control, VK_RIGHT, true));
+    EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 2月 1日（火曜日）"; }, 3000)) << TitleLine();
+    ASSERT_TRUE(PostKeyUp(control, VK_RIGHT, true));
+    ASSERT_TRUE(PostKeyDown(control, VK_LEFT, true));
+    EXPECT_TRUE(WaitUntil([&] { return TitleLine() == "2005年 1月31日（月曜日）"; }, 3000)) << TitleLine();
+    ASSERT_TRUE(PostKeyUp(control, VK_LEFT, true));
+    EXPECT_EQ(EditorText(), "end of January");
+  }
   EXPECT_EQ(File(MonthFileName(2005, 1)), MonthFile(1, Record(31, 0, "end of January")));
 }
 
+// The window opens with the template's layout; a new size moves the right
+// column and the size grip with the right and bottom edges and gives the
+// difference to the title box and the editor, pixel for pixel, so that going
+// back to the first size gives the template's layout again.
 TEST_F(JournalTest, ResizingKeepsTheRightColumnAtTheEdge) {
   MakeData();
   Launch();
@@ -534,29 +545,62 @@ TEST_F(JournalTest, ResizingKeepsTheRightColumnAtTheEdge) {
     MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&r), 2);
     return r;
   };
+  enum class Moves { kNot, kRight, kRightAndDown, kGrows };
+  const struct {
+    int id;
+    Moves moves;
+  } controls[] = {
+      {kClose, Moves::kRight},      {kHelp, Moves::kRight},      {57671, Moves::kRight},     {1020, Moves::kRight},
+      {kCalendar, Moves::kRight},   {kNavGroup, Moves::kRight},  {kPrevYear, Moves::kRight}, {1049, Moves::kRight},
+      {kNextYear, Moves::kRight},   {kPrevMonth, Moves::kRight}, {1050, Moves::kRight},      {kNextMonth, Moves::kRight},
+      {kPrevDay, Moves::kRight},    {1051, Moves::kRight},       {kNextDay, Moves::kRight},  {kToday, Moves::kRight},
+      {kSizeGrip, Moves::kRightAndDown}, {kTitleGroup, Moves::kGrows}, {kEditor, Moves::kGrows},
+      {kWeather, Moves::kNot},      {kMood, Moves::kNot},        {kAnniversary, Moves::kNot},
+  };
   const RECT start = WindowRect(main_);
-  const LONG margin = ClientRect(main_).right - child_rect(kClose).right;
-  const LONG grip_right = ClientRect(main_).right - child_rect(kSizeGrip).right;
-  const int ids[] = {kClose, kHelp, kCalendar, kNavGroup, kToday, kNextYear};
+  const LONG width = start.right - start.left, height = start.bottom - start.top;
+  std::map<int, RECT> opened;
+  for (const auto& c : controls) opened[c.id] = child_rect(c.id);
+  for (const auto& [dx, dy] : {std::pair{200, 120}, std::pair{37, 23}, std::pair{0, 0}}) {
+    SCOPED_TRACE("grown by " + std::to_string(dx) + " x " + std::to_string(dy));
+    ASSERT_TRUE(ResizeWindow(main_, width + dx, height + dy));
+    for (const auto& c : controls) {
+      SCOPED_TRACE(c.id);
+      RECT expected = opened[c.id];
+      switch (c.moves) {
+        case Moves::kNot: break;
+        case Moves::kRight: OffsetRect(&expected, dx, 0); break;
+        case Moves::kRightAndDown: OffsetRect(&expected, dx, dy); break;
+        case Moves::kGrows: expected.right += dx; expected.bottom += dy; break;
+      }
+      const RECT now = child_rect(c.id);
+      EXPECT_TRUE(EqualRect(&now, &expected)) << now.left << "," << now.top << "-" << now.right << "," << now.bottom;
+    }
+    // Measured from the Close button (margin M to the right edge) and the grip:
+    // the title box ends M before the column, the editor 2M before it; both
+    // end 2 pixels below the grip's top, the editor another M higher.
+    const RECT client = ClientRect(main_), close = child_rect(kClose), grip = child_rect(kSizeGrip);
+    const LONG margin = client.right - close.right;
+    EXPECT_EQ(grip.right, client.right);
+    EXPECT_EQ(grip.bottom, client.bottom);
+    EXPECT_EQ(child_rect(kTitleGroup).right, close.left - margin);
+    EXPECT_EQ(child_rect(kEditor).right, close.left - 2 * margin);
+    EXPECT_EQ(child_rect(kTitleGroup).bottom, grip.top + 2);
+    EXPECT_EQ(child_rect(kEditor).bottom, grip.top + 2 - margin);
+    if (dx == 200) CaptureWindow(main_, "enlarged");
+    if (dx == 37) CaptureWindow(main_, "shrunk");
+  }
 
-  ASSERT_TRUE(ResizeWindow(main_, start.right - start.left + 200, start.bottom - start.top + 120));
-  const RECT client = ClientRect(main_);
-  EXPECT_EQ(client.right - child_rect(kClose).right, margin);
-  EXPECT_EQ(client.right - child_rect(kSizeGrip).right, grip_right);
-  EXPECT_EQ(client.bottom - child_rect(kSizeGrip).bottom, 0);
-  for (int id : ids) EXPECT_GT(child_rect(id).left, child_rect(kEditor).right) << id;
-  EXPECT_GT(child_rect(kEditor).bottom - child_rect(kEditor).top, 200) << "the editor grows";
-  CaptureWindow(main_, "enlarged");
-
-  // Shrinking stops at the minimum size, whatever is asked.
-  ASSERT_TRUE(ResizeWindow(main_, 50, 50));
-  const RECT small = WindowRect(main_);
-  EXPECT_GT(small.right - small.left, 200);
-  EXPECT_GT(small.bottom - small.top, 200);
+  // Shrinking stops at the minimum size, whatever is asked: the checkbox, two
+  // grips and the navigation box side by side; the Close button and three grips
+  // (less 2) down.
+  const RECT check = opened[kAnniversary], group = opened[kNavGroup], grip = opened[kSizeGrip];
+  const LONG min_width = check.right + 2 * (grip.right - grip.left) + (group.right - group.left);
+  const LONG min_height = opened[kClose].bottom + 3 * (grip.bottom - grip.top) - 2;
   ASSERT_TRUE(ResizeWindow(main_, 10, 10));
-  const RECT smaller = WindowRect(main_);
-  EXPECT_EQ(smaller.right - smaller.left, small.right - small.left);
-  EXPECT_EQ(smaller.bottom - smaller.top, small.bottom - small.top);
+  const RECT smallest = WindowRect(main_);
+  EXPECT_EQ(smallest.right - smallest.left, min_width);
+  EXPECT_EQ(smallest.bottom - smallest.top, min_height);
   EXPECT_GT(child_rect(kClose).left, child_rect(kAnniversary).right) << "the column never covers the checkbox";
 }
 
@@ -578,37 +622,58 @@ TEST_F(JournalTest, Captures) {
 
 // Help opens the help file beside the program. Here there is none, and the
 // help viewer says so in a box of its own; the journal keeps running.
+// The Help button and F1 in the editor ask the help viewer for the help file
+// beside the program.
 TEST_F(JournalTest, HelpAsksTheViewerForTheFileBesideTheProgram) {
   MakeData();
   Launch();
-  ASSERT_TRUE(PressButton(main_, kHelp));
-  HWND viewer_box = nullptr;
-  WaitUntil(
-      [&] {
-        viewer_box = nullptr;
-        EnumWindows(
-            [](HWND hwnd, LPARAM found) -> BOOL {
-              char cls[32] = {}, title[256] = {};
-              GetClassNameA(hwnd, cls, sizeof cls);
-              GetWindowTextA(hwnd, title, sizeof title);
-              if (!IsWindowVisible(hwnd) || std::string(cls) != "#32770" || std::string(title) == kTitle) return TRUE;
-              *reinterpret_cast<HWND*>(found) = hwnd;
-              return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&viewer_box));
-        return viewer_box != nullptr;
-      },
-      8000);
-  ASSERT_NE(viewer_box, nullptr) << "no help viewer";
-  const std::string text = MessageBoxText(viewer_box).value_or("");
-  EXPECT_NE(text.find(sandbox_.Join("vorta.HLP")), std::string::npos) << "the viewer was asked for the help file";
-  for (int id : {IDNO, IDOK, IDCANCEL})
-    if (GetDlgItem(viewer_box, id)) {
-      PostMessageA(GetDlgItem(viewer_box, id), BM_CLICK, 0, 0);
-      break;
-    }
-  EXPECT_TRUE(WaitForWindowGone(viewer_box, 5000));
-  EXPECT_TRUE(process_->running());
+  const std::pair<const char*, std::function<bool()>> askers[] = {
+      {"Help button", [&] { return PressButton(main_, kHelp); }},
+      // F1 comes from the keyboard: the system turns it into a request for help.
+      {"F1 in the editor",
+       [&] {
+         SetForegroundWindow(main_);
+         if (!WaitUntil([&] { return GetForegroundWindow() == main_; }, 3000)) return false;
+         INPUT keys[2] = {};
+         for (INPUT& key : keys) {
+           key.type = INPUT_KEYBOARD;
+           key.ki.wVk = VK_F1;
+         }
+         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+         return SendInput(2, keys, sizeof(INPUT)) == 2;
+       }},
+  };
+  for (const auto& [name, ask] : askers) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(ask());
+    HWND viewer_box = nullptr;
+    WaitUntil(
+        [&] {
+          viewer_box = nullptr;
+          EnumWindows(
+              [](HWND hwnd, LPARAM found) -> BOOL {
+                char cls[32] = {}, title[256] = {};
+                GetClassNameA(hwnd, cls, sizeof cls);
+                GetWindowTextA(hwnd, title, sizeof title);
+                if (!IsWindowVisible(hwnd) || std::string(cls) != "#32770" || std::string(title) == kTitle) return TRUE;
+                *reinterpret_cast<HWND*>(found) = hwnd;
+                return FALSE;
+              },
+              reinterpret_cast<LPARAM>(&viewer_box));
+          return viewer_box != nullptr;
+        },
+        8000);
+    ASSERT_NE(viewer_box, nullptr) << "no help viewer";
+    const std::string text = MessageBoxText(viewer_box).value_or("");
+    EXPECT_NE(text.find(sandbox_.Join("vorta.HLP")), std::string::npos) << "the viewer was asked for the help file";
+    for (int id : {IDNO, IDOK, IDCANCEL})
+      if (GetDlgItem(viewer_box, id)) {
+        PostMessageA(GetDlgItem(viewer_box, id), BM_CLICK, 0, 0);
+        break;
+      }
+    EXPECT_TRUE(WaitForWindowGone(viewer_box, 5000));
+    EXPECT_TRUE(process_->running());
+  }
   EXPECT_TRUE(ClickButton(main_, kNextDay)) << "the journal still answers";
 }
 

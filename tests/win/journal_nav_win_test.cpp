@@ -412,11 +412,16 @@ TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
   EXPECT_EQ(boxes_.Run([&] { Click(IDC_ANNIVERSARY); }), std::vector<std::string>{kWriteFailed});
   EXPECT_EQ(::SendMessageA(Item(IDC_ANNIVERSARY), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
-  // A day the month already holds can still be rewritten.
+  // A day the month already holds can still be rewritten; before a search
+  // the month is written with it even while the new day is refused.
   dialog_.SelectDay(3);
   Type("三日を書き直す");
-  dialog_.GoToDate("200908", 1);
+  dialog_.SelectDay(20);
+  Type("新しい日");
+  EXPECT_EQ(boxes_.Run([&] { EXPECT_EQ(dialog_.SaveAndReload(), 1); }), std::vector<std::string>{kWriteFailed});
   EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
+  ExpectShown({2009, 7, 20, 1});
+  EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
 }
 
 // Closing on a day the full month cannot take: the other days are written
