@@ -109,6 +109,9 @@ class CJournalDlg : public CDialog {
   void StepMonthOrYear(void (*step)(WORD*, WORD*, WORD*, WORD*));
   void OnToday();
   void OnAnniversary();
+  // Takes the entry and writes the month, which is written even when the day
+  // shown cannot be taken; false, after one message, when either failed.
+  bool SaveTakingWhatItCan();
   // Saving when the window closes; false keeps the window open.
   bool SaveForClose();
 

@@ -243,18 +243,23 @@ int CJournalDlg::SaveAndReload() {
   // the search reads the other days as they are. When it cannot be written,
   // or the day shown is not in it, the buffer is not read back: that would
   // lose what it alone holds.
-  const bool taken = TakeEntry();
-  if (!SaveMonth(m_current.wYear, m_current.wMonth) || !taken) return 1;
+  if (!SaveTakingWhatItCan()) return 1;
   m_bCloseSaveFailed = false;
   return LoadMonth(m_current.wYear, m_current.wMonth);
 }
 
-bool CJournalDlg::SaveForClose() {
+bool CJournalDlg::SaveTakingWhatItCan() {
   // The month is written even when the day shown cannot be taken, so that
-  // the other days' entries are kept whatever the user answers next.
-  const bool taken = TakeEntry();
-  const bool saved = SaveMonth(m_current.wYear, m_current.wMonth);
-  if (taken && saved) return true;
+  // the other days' entries reach the file; one message tells of either failure.
+  const bool taken = StoreEntry();
+  if (!SaveMonth(m_current.wYear, m_current.wMonth)) return false;
+  if (!taken) AfxMessageBox(IDS_WRITE_FAILED, MB_ICONERROR);
+  return taken;
+}
+
+bool CJournalDlg::SaveForClose() {
+  // The other days' entries are kept whatever the user answers next.
+  if (SaveTakingWhatItCan()) return true;
   // The window stays open so that the entry can be copied or the disk freed;
   // only a second failing close may end it without saving, when asked to.
   if (!m_bCloseSaveFailed) {

@@ -422,6 +422,11 @@ TEST_F(JournalNavigationTest, AFullDamagedMonthKeepsANewEntryOnScreen) {
   EXPECT_EQ(StoredText(2009, 7, 3), "三日を書き直す");
   ExpectShown({2009, 7, 20, 1});
   EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
+  // When the month cannot be written either, one message tells of both.
+  vorta::SetSaveHookForTesting(FailingSave);
+  EXPECT_EQ(boxes_.Run([&] { EXPECT_EQ(dialog_.SaveAndReload(), 1); }), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(boxes_.Run([&] { Click(IDOK); }), std::vector<std::string>{kWriteFailed});
+  EXPECT_EQ(Text(IDC_EDITOR), "新しい日");
 }
 
 // Closing on a day the full month cannot take: the other days are written
