@@ -533,10 +533,9 @@ TEST_F(JournalTest, AltArrowsStepTheDayFromAnyControl) {
   EXPECT_EQ(File(MonthFileName(2005, 1)), MonthFile(1, Record(31, 0, "end of January")));
 }
 
-// The window opens with the template's layout; a new size moves the right
-// column and the size grip with the right and bottom edges and gives the
-// difference to the title box and the editor, pixel for pixel, so that going
-// back to the first size gives the template's layout again.
+// A new size moves the right column and the size grip with the right and
+// bottom edges and gives the difference to the title box and the editor, pixel
+// for pixel, so that going back to the first size gives the first layout again.
 TEST_F(JournalTest, ResizingKeepsTheRightColumnAtTheEdge) {
   MakeData();
   Launch();
@@ -620,10 +619,9 @@ TEST_F(JournalTest, Captures) {
   EXPECT_FALSE(image.IsUniform());
 }
 
-// Help opens the help file beside the program. Here there is none, and the
-// help viewer says so in a box of its own; the journal keeps running.
-// The Help button and F1 in the editor ask the help viewer for the help file
-// beside the program.
+// The Help button and F1 in the editor open the help file beside the program.
+// Here there is none, and the help viewer says so in a box of its own; the
+// journal keeps running.
 TEST_F(JournalTest, HelpAsksTheViewerForTheFileBesideTheProgram) {
   MakeData();
   Launch();
