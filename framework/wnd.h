@@ -26,6 +26,10 @@ class CWnd {
   // The object bound to `hwnd`, or null.
   static CWnd* FromHandle(HWND hwnd);
 
+  // Creates a window of a class registered with AfxRegisterWndClass and binds
+  // it to this object on its first message. On failure PostNcDestroy has run.
+  BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx,
+                int cy, HWND parent, HMENU idOrMenu);
   // Binds this object to an existing window (subclassing it).
   BOOL Attach(HWND hwnd);
   // Binds this object to the dialog's control `id`.
@@ -44,6 +48,9 @@ class CWnd {
   // Default processing of the message being handled.
   LRESULT Default();
   BOOL DestroyWindow();
+  HWND GetParent() const { return ::GetParent(m_hWnd); }
+  BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const { return ::InvalidateRect(m_hWnd, rect, erase); }
+  BOOL UpdateWindow() const { return ::UpdateWindow(m_hWnd); }
 
   // Thin wrappers for what the program calls.
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
@@ -72,6 +79,7 @@ class CWnd {
   void Bind(HWND hwnd);
 
  private:
+  friend LRESULT CALLBACK AfxBindingWndProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR ref);
   struct CurrentMessage {
@@ -81,3 +89,8 @@ class CWnd {
   };
   CurrentMessage m_current{};
 };
+
+// Registers (once per process for each combination) a window class whose
+// windows are bound to their objects by CWnd::CreateEx; returns its name.
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                HICON icon = nullptr);

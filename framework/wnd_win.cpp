@@ -2,12 +2,73 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <deque>
+#include <string>
+
 #include "framework/controls.h"
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x564F5254;  // one subclass of ours per window
 // The window property that points back to the bound object.
 constexpr char kObjectProperty[] = "VortaCWnd";
+// The window being made by CreateEx on this thread: bound on its first message.
+thread_local CWnd* t_creating = nullptr;
+}
+
+// The procedure of the classes AfxRegisterWndClass registers. The first
+// message of a window made by CreateEx binds it to its object; from then on
+// the object's subclass sees every message first and the default processing
+// ends here.
+LRESULT CALLBACK AfxBindingWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (t_creating && !CWnd::FromHandle(hwnd)) {
+    CWnd* wnd = t_creating;
+    t_creating = nullptr;
+    wnd->Bind(hwnd);
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+  // The names stay valid for the life of the process, as the classes do.
+  static std::deque<std::string> names;
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  char name[96];
+  std::snprintf(name, sizeof name, "Afx:%p:%x:%p:%p:%p", static_cast<void*>(instance), classStyle,
+                static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
+  for (const std::string& known : names)
+    if (known == name) return known.c_str();
+
+  WNDCLASSA wc{};
+  wc.style = classStyle;
+  wc.lpfnWndProc = AfxBindingWndProc;
+  wc.hInstance = instance;
+  wc.hIcon = icon;
+  wc.hCursor = cursor;
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  return names.emplace_back(name).c_str();
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx,
+                    int cy, HWND parent, HMENU idOrMenu) {
+  if (m_hWnd) return FALSE;
+  if (!className) {
+    PostNcDestroy();
+    return FALSE;
+  }
+  t_creating = this;
+  HWND hwnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, cx, cy, parent, idOrMenu,
+                                ::GetModuleHandleA(nullptr), nullptr);
+  const bool neverBound = t_creating == this;
+  t_creating = nullptr;
+  if (hwnd) return TRUE;
+  // A window that failed after its first message has had WM_NCDESTROY; one
+  // that never came to be gets the same clean-up here, so that an object
+  // that deletes itself is gone in both cases.
+  if (neverBound) PostNcDestroy();
+  return FALSE;
 }
 
 CWnd::~CWnd() {
@@ -55,7 +116,8 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   const CurrentMessage saved = wnd->m_current;
   wnd->m_current = {message, wParam, lParam};
   const LRESULT result = wnd->WindowProc(message, wParam, lParam);
-  wnd->m_current = saved;
+  // An object that deletes itself with its window may be gone by now.
+  if (FromHandle(hwnd) == wnd) wnd->m_current = saved;
   if (message == WM_NCDESTROY) {
     ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
     ::RemovePropA(hwnd, kObjectProperty);

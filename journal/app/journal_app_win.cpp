@@ -119,6 +119,11 @@ BOOL CJournalApp::PreTranslateMessage(MSG* msg) {
   // Alt+N: back to the journal window from anywhere in the program.
   const bool altKey = (msg->lParam & 1) && (msg->lParam & (1 << 29));
   if (msg->message == WM_SYSKEYDOWN && altKey && msg->wParam == 'N' && main) ::SetFocus(main);
+  // Alt+C: to the calendar window while it is open.
+  if (msg->message == WM_SYSKEYDOWN && altKey && msg->wParam == 'C') {
+    if (auto* journal = dynamic_cast<CJournalDlg*>(m_pMainWnd); journal && journal->IsCalendarOpen())
+      ::SetFocus(journal->Calendar().m_hWnd);
+  }
 
   return CWinApp::PreTranslateMessage(msg);
 }

@@ -3,6 +3,7 @@
 
 // Dialogs
 #define IDD_JOURNAL 102
+#define IDD_CALENDAR 143
 
 // Controls of the main dialog
 #define IDC_EDITOR 1000
@@ -20,6 +21,7 @@
 #define IDC_TITLE_GROUP 1019
 #define IDC_SEARCH 1020
 #define IDC_SIZE_GRIP 1021
+#define IDC_CALENDAR_FRAME 1033
 #define IDC_NAV_GROUP 1048
 #define IDC_YEAR_LABEL 1049
 #define IDC_MONTH_LABEL 1050

@@ -6,6 +6,7 @@
 
 #include <imm.h>
 #include "journal/data/month_buffer.h"
+#include "journal/window/calendar_dlg.h"
 #include "journal/window/pickers.h"
 
 class CJournalDlg : public CDialog {
@@ -39,6 +40,12 @@ class CJournalDlg : public CDialog {
   const SYSTEMTIME& CurrentDate() const { return m_current; }
   const SYSTEMTIME& Today() const { return m_today; }
   const vorta::MonthBuffer& Month() const { return m_month; }
+  // Rebuilds the month's list of anniversary days for the calendar.
+  void CollectAnniversaryDays() { m_month.CollectAnniversaryDays(); }
+
+  // The calendar window, open while its window exists.
+  CCalendarDlg& Calendar() { return m_dlgCalendar; }
+  bool IsCalendarOpen() const { return m_dlgCalendar.IsWindow(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -58,6 +65,8 @@ class CJournalDlg : public CDialog {
   LRESULT OnInstanceQuery(WPARAM wParam, LPARAM lParam);
   void OnHelp();
   void OnListViewer();
+  // Opens the calendar window unless it is open.
+  void OnCalendar();
   // Windows is ending the session: the entry on screen is saved.
   void OnEndSession(bool ending);
   // Keeps the editor's text within what a day record can store.
@@ -115,6 +124,8 @@ class CJournalDlg : public CDialog {
   // Saving when the window closes; false keeps the window open.
   bool SaveForClose();
 
+  // Modeless, created on demand; it destroys itself when closed.
+  CCalendarDlg m_dlgCalendar;
   CFont m_fontEditor;
   CMenu m_menuFontSize;
   // Controls.

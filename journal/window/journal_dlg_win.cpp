@@ -161,6 +161,9 @@ BOOL CJournalDlg::OnInitDialog() {
   if (m_hImc && !::ImmGetOpenStatus(m_hImc)) ::ImmSetOpenStatus(m_hImc, TRUE);
 
   CreateToolTips();
+
+  // The calendar opens again when it was open as the journal last closed.
+  if (m_bCalendarShown == 1) OnCalendar();
   // The focus stays in the editor (TRUE would hand it to the first picker).
   return FALSE;
 }
@@ -380,6 +383,10 @@ void CJournalDlg::OnHelp() {
     AfxMessageBox(IDS_HELP_FAILED);
 }
 
+void CJournalDlg::OnCalendar() {
+  if (!m_dlgCalendar.IsWindow()) m_dlgCalendar.Create(IDD_CALENDAR, this);
+}
+
 void CJournalDlg::OnListViewer() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -441,6 +448,7 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_PREV_MONTH: StepMonthOrYear(vorta::PrevMonth); return 0;
         case IDC_ANNIVERSARY: OnAnniversary(); return 0;
         case IDC_LIST_VIEWER: OnListViewer(); return 0;
+        case IDC_CALENDAR: OnCalendar(); return 0;
         case ID_HELP: OnHelp(); return 0;
       }
       break;

@@ -104,7 +104,7 @@ void CJournalDlg::ShowEntry(WORD day) {
 }
 
 void CJournalDlg::UpdateCalendar() {
-  // Nothing to update while there is no calendar window.
+  if (m_dlgCalendar.IsWindow()) m_dlgCalendar.Update();
 }
 
 void CJournalDlg::FocusEditor() { m_edtEntry.SetFocus(); }
@@ -274,7 +274,7 @@ void CJournalDlg::OnOK() {
     FocusEditor();
     return;
   }
-  m_bCalendarShown = 0;  // no calendar window is open
+  m_bCalendarShown = IsCalendarOpen() ? 1 : 0;
   CDialog::OnOK();
 }
 
@@ -284,7 +284,7 @@ void CJournalDlg::OnClose() {
       FocusEditor();
       return;
     }
-    m_bCalendarShown = 0;
+    m_bCalendarShown = IsCalendarOpen() ? 1 : 0;
   }
   Default();
 }

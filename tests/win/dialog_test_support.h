@@ -1,0 +1,136 @@
+// What the tests that host the journal's dialogs in their own process share:
+// the DATA folder beside the test program, month files, and an answerer for
+// the message boxes the dialogs show.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "journal/data/month_buffer.h"
+#include "journal/data/month_codec.h"
+#include "journal/data/month_file_win.h"
+#include "journal/res/resource.h"
+
+namespace {
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
+
+std::optional<std::string> ReadBytes(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes(::GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  ::CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(file);
+  return ok;
+}
+
+// The text of `day` in the month file, or nullopt when the file or the day is not there.
+std::optional<std::string> StoredText(int year, int month, int day) {
+  const auto bytes = ReadBytes(MonthPath(year, month));
+  if (!bytes) return std::nullopt;
+  vorta::MonthBuffer buffer;
+  if (vorta::DecodeMonthFile(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()),
+                             &buffer) != vorta::MonthFileFormat::kCurrent)
+    return std::nullopt;
+  vorta::DayRecord record;
+  if (buffer.GetDayRecord(day, &record) == 0) return std::nullopt;
+  return record.text;
+}
+
+// Answers every message box that comes up on this thread while it runs (a
+// box nobody expected is answered too, so that a fault fails the test rather
+// than hanging it); each box's text is kept until taken.
+class BoxAnswerer {
+ public:
+  void Start() { timer_ = ::SetTimer(nullptr, 0, 30, OnTimer); }
+  void Stop() {
+    if (timer_) ::KillTimer(nullptr, timer_);
+    timer_ = 0;
+  }
+  std::vector<std::string> Take() { return std::exchange(s_texts, {}); }
+
+  // Runs `action` and gives the texts of the boxes it showed, answered with
+  // `answer`; `whileUp` runs once while the first one is showing.
+  std::vector<std::string> Run(const std::function<void()>& action, int answer = IDOK,
+                               std::function<void()> whileUp = nullptr) {
+    Take();
+    s_answer = answer;
+    s_whileUp = std::move(whileUp);
+    action();
+    s_answer = IDOK;
+    s_whileUp = nullptr;
+    return Take();
+  }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) -> BOOL {
+          char cls[16] = {};
+          ::GetClassNameA(hwnd, cls, sizeof cls);
+          // The journal's own dialogs share the class; a message box has its text in 0xFFFF.
+          if (std::string(cls) != "#32770" || !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, 0xFFFF)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = hwnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    s_texts.push_back(text);
+    if (s_whileUp) {
+      auto whileUp = std::move(s_whileUp);
+      s_whileUp = nullptr;
+      whileUp();
+    }
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(s_answer, BN_CLICKED), 0);
+  }
+
+  static inline std::vector<std::string> s_texts;
+  static inline int s_answer = IDOK;
+  static inline std::function<void()> s_whileUp;
+  UINT_PTR timer_ = 0;
+};
+
+// A damaged month that counts 255 records, the most a month file can count:
+// days 1 to 10 with the text "x", then records of a day no month has.
+bool WriteFullDamagedMonth(int year, int month) {
+  std::vector<std::uint8_t> payload;
+  for (int i = 0; i < 255; ++i) {
+    const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
+    payload.insert(payload.end(), {day, 0, 0, 2, 0, 'x', 0});
+  }
+  vorta::MonthBuffer full;
+  full.Assign(payload, 255);
+  return WriteBytes(MonthPath(year, month), vorta::EncodeMonthFile(full));
+}
+
+}  // namespace
