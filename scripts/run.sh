@@ -30,6 +30,12 @@ user_display=${DISPLAY:-}
 wine_env_init "$root/build/windows"
 trap wine_env_stop EXIT
 
+# The demo's own settings, written afresh each run: the journal near the top
+# left corner and its calendar open beside it.
+profile_dir=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tavelo-soft/vorta95
+mkdir -p "$profile_dir"
+printf '[WINDOW]\r\nX=20\r\nY=20\r\n[CAL_WINDOW]\r\nX=620\r\nY=20\r\nDisp=1\r\n' >"$profile_dir/vorta.INI"
+
 if [ -n "$user_display" ]; then
   echo "== starting the journal on $user_display"
   wine_server_warm
@@ -46,7 +52,11 @@ for _ in $(seq 1 50); do
   if xwininfo -root -tree 2>/dev/null | grep -q '"ミルネ2000"'; then break; fi
 done
 sleep 1  # let it finish painting
-geometry=$(xwininfo -root -tree | grep '"ミルネ2000"' | head -1 |
-  sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\1x\2+\5+\6/')
+# The journal and its calendar ("[YYYY年M月]") together: the box around both.
+geometry=$(xwininfo -root -tree | grep -E '"ミルネ2000"|"\[[0-9]+年[0-9]+月\]"' |
+  sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \5 \6/' |
+  awk 'NR == 1 { l = $3; t = $4; r = $3 + $1; b = $4 + $2 }
+       { if ($3 < l) l = $3; if ($4 < t) t = $4; if ($3 + $1 > r) r = $3 + $1; if ($4 + $2 > b) b = $4 + $2 }
+       END { if (NR) printf "%dx%d+%d+%d", r - l, b - t, l, t }')
 import -display "$DISPLAY" -window root -crop "$geometry" +repage "$demo/journal.png"
 echo "screenshot: $demo/journal.png"
