@@ -1,8 +1,8 @@
 #include "framework/app.h"
 
 #include "common/path.h"
-#include "journal/app/ini_file_win.h"
-#include "journal/app/ini_store.h"
+#include "common/ini_file_win.h"
+#include "common/ini_store.h"
 
 namespace {
 CWinApp* g_app = nullptr;

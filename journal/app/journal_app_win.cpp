@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/path.h"
-#include "journal/app/ini_file_win.h"
+#include "common/ini_file_win.h"
 #include "journal/res/resource.h"
 #include "journal/window/journal_dlg.h"
 

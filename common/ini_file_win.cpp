@@ -1,4 +1,4 @@
-#include "journal/app/ini_file_win.h"
+#include "common/ini_file_win.h"
 
 #include <windows.h>
 #include <shlobj.h>

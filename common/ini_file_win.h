@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "journal/app/ini_store.h"
+#include "common/ini_store.h"
 
 namespace vorta {
 

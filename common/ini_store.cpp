@@ -1,4 +1,4 @@
-#include "journal/app/ini_store.h"
+#include "common/ini_store.h"
 
 #include <cstdint>
 #include <utility>
