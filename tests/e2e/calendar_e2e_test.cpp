@@ -34,6 +34,20 @@ class CalendarTest : public JournalTest {
   HWND WaitForCalendar(int year, int month) {
     return WaitForWindow(Caption(year, month), process_->id(), kDefaultTimeoutMs, "#32770");
   }
+  // Starts the journal with `month` (May 2009) as its DATA file, goes to the
+  // 15th and opens the calendar with the button; sets calendar_ and grid_.
+  void OpenMay2009(const std::string& month) {
+    MakeData();
+    ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2009, 5)), month));
+    WriteProfile(0);
+    Launch();
+    NavigateTo({2009, 5, 15});
+    ASSERT_TRUE(ClickButton(main_, kCalendar));
+    calendar_ = WaitForCalendar(2009, 5);
+    ASSERT_NE(calendar_, nullptr);
+    grid_ = GridOf(calendar_);
+    ASSERT_NE(grid_, nullptr);
+  }
   HWND GridOf(HWND calendar) const { return FindWindowExA(GetDlgItem(calendar, 1033), nullptr, nullptr, "CALENDAR"); }
   bool CalendarButtonEnabled() const { return IsWindowEnabled(GetDlgItem(main_, kCalendar)) != FALSE; }
 
@@ -67,6 +81,9 @@ class CalendarTest : public JournalTest {
     return SendMessageTimeoutA(grid, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer) &&
            SendMessageTimeoutA(grid, WM_LBUTTONUP, 0, at, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer);
   }
+
+  HWND calendar_ = nullptr;
+  HWND grid_ = nullptr;
 };
 
 // Pixels of a capture of the calendar window, addressed in its grid's client
@@ -135,16 +152,8 @@ TEST_F(CalendarTest, ReopensWhereItWasAfterARestart) {
 }
 
 TEST_F(CalendarTest, FollowsTheJournalAndAClickChoosesTheDay) {
-  MakeData();
-  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2009, 5)), MonthFile(1, Record(20, 0, "二十日の日記"))));
-  WriteProfile(0);
-  Launch();
-  NavigateTo({2009, 5, 15});
-  ASSERT_TRUE(ClickButton(main_, kCalendar));
-  HWND calendar = WaitForCalendar(2009, 5);
-  ASSERT_NE(calendar, nullptr);
-  HWND grid = GridOf(calendar);
-  ASSERT_NE(grid, nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenMay2009(MonthFile(1, Record(20, 0, "二十日の日記"))));
+  HWND calendar = calendar_, grid = grid_;
 
   // Alt+C from the editor, then a click on the 20th.
   ASSERT_TRUE(PostKeyDown(GetDlgItem(main_, kEditor), 'C', true));
@@ -175,17 +184,9 @@ TEST_F(CalendarTest, FollowsTheJournalAndAClickChoosesTheDay) {
 // May 2009: holidays on the 3rd to the 6th (the 6th for the 3rd, a Sunday),
 // Saturdays blue, an anniversary on the 20th, text on the 12th, the 15th shown.
 TEST_F(CalendarTest, ColoursOfMay2009AndOfToday) {
-  MakeData();
   const unsigned mark = 1 << 6;
-  ASSERT_TRUE(WriteFileBytes(Data(MonthFileName(2009, 5)),
-                             MonthFile(2, Record(20, mark, "") + Record(12, 0, "十二日"))));
-  WriteProfile(0);
-  Launch();
-  NavigateTo({2009, 5, 15});
-  ASSERT_TRUE(ClickButton(main_, kCalendar));
-  HWND calendar = WaitForCalendar(2009, 5);
-  ASSERT_NE(calendar, nullptr);
-  HWND grid = GridOf(calendar);
+  ASSERT_NO_FATAL_FAILURE(OpenMay2009(MonthFile(2, Record(20, mark, "") + Record(12, 0, "十二日"))));
+  HWND calendar = calendar_, grid = grid_;
   const vorta::CalendarGrid may = ModelOf(grid, 2009, 5, 15);
   EXPECT_FALSE(CaptureWindow(calendar, "may-2009").empty());
   {
