@@ -27,7 +27,8 @@ class CWnd {
   static CWnd* FromHandle(HWND hwnd);
 
   // Creates a window of a class registered with AfxRegisterWndClass and binds
-  // it to this object on its first message. On failure PostNcDestroy has run.
+  // it to this object on its first message. When no window could be made
+  // PostNcDestroy has run; an object that already has a window gets FALSE.
   BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx,
                 int cy, HWND parent, HMENU idOrMenu);
   // Binds this object to an existing window (subclassing it).

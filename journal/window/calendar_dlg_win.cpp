@@ -1,7 +1,6 @@
 #include "journal/window/calendar_dlg.h"
 
 #include <cstdio>
-#include <new>
 
 #include "journal/res/resource.h"
 #include "journal/window/calendar_wnd.h"
@@ -30,13 +29,9 @@ BOOL CCalendarDlg::OnInitDialog() {
   SetCaption(current.wYear, current.wMonth);
 
   // Without its grid the calendar has nothing to show: it closes at once.
-  auto* grid = new (std::nothrow) CCalendarWnd(m_pOwner);
+  auto* grid = new CCalendarWnd(m_pOwner);
   RECT frame{};
   m_stcFrame.GetClientRect(&frame);
-  if (!grid) {
-    DestroyWindow();
-    return FALSE;
-  }
   grid->SetShownDate(current);
   if (!grid->Create(0, WS_CHILD | WS_VISIBLE, frame, &m_stcFrame, 0)) {
     DestroyWindow();
@@ -74,7 +69,13 @@ void CCalendarDlg::Update() {
   m_pGrid->UpdateWindow();
 }
 
-void CCalendarDlg::OnCancel() { DestroyWindow(); }
+void CCalendarDlg::OnCancel() {
+  CJournalDlg* owner = m_pOwner;
+  DestroyWindow();
+  // The journal takes the activation back with its focus lost (the Calendar
+  // button had it and was disabled): the diarist goes on in the editor.
+  if (owner && ::GetActiveWindow() == owner->m_hWnd) ::SetFocus(owner->GetDlgItem(IDC_EDITOR));
+}
 
 void CCalendarDlg::OnDestroy() {
   Default();

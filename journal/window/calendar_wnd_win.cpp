@@ -41,10 +41,9 @@ void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 BOOL CCalendarWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-  // One class for every grid window of the process; the background brush
-  // is the window's own and is installed when it is made.
-  static const char* className = nullptr;
-  if (!className) className = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC);
+  // One class for every grid window of the process (registered on first
+  // use); the background brush is the window's own, installed when it is made.
+  const char* className = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC);
   return CreateEx(exStyle, className, "CALENDAR", style, rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
@@ -71,7 +70,6 @@ void CCalendarWnd::OnCreate() {
   m_hFont = next ? reinterpret_cast<HFONT>(::SendMessageA(next, WM_GETFONT, 0, 0)) : nullptr;
   m_rcSelection = {};
   RecomputeMonth();
-  m_crBackground = RGB(255, 255, 255);
   m_brBackground.Reset(::CreateSolidBrush(m_crBackground));
   ::SetClassLongPtrA(m_hWnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brBackground.get()));
 }
@@ -88,7 +86,7 @@ void CCalendarWnd::OnPaint() {
   HDC dc = ::BeginPaint(m_hWnd, &paint);
   RECT client{};
   GetClientRect(&client);
-  // Drawn off screen and copied in one go, so that a repaint never flickers.
+  // Drawn off screen and copied in one go: the cells never show half drawn.
   ScopedMemoryDC memory(dc);
   ScopedGdiObj<HBITMAP> bitmap(memory.get() ? ::CreateCompatibleBitmap(dc, client.right, client.bottom) : nullptr);
   if (bitmap) {
@@ -188,7 +186,7 @@ void CCalendarWnd::OnLButtonUp(int x, int y) {
   // entry on screen could not be taken.
   HWND self = m_hWnd;
   m_pJournal->SelectDay(static_cast<WORD>(m_grid.DayOfCell(cell)));
-  if (!::IsWindow(self) || CWnd::FromHandle(self) != this) return;
+  if (CWnd::FromHandle(self) != this) return;
   ScopedWindowDC dc(m_hWnd);
   FrameCurrentDay(dc.get());
 }

@@ -122,19 +122,25 @@ TEST_F(CalendarTest, OpensBesideTheJournalAndLocksItsButton) {
   EXPECT_EQ(client.bottom - client.top, frame.bottom);
   EXPECT_EQ(::GetClassLongPtrA(grid, GCL_STYLE), CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC);
   EXPECT_EQ(::GetDlgCtrlID(grid), 0);
-  char className[64] = {};
-  ::GetClassNameA(grid, className, sizeof className);
 
-  // A second click on the (disabled) button opens nothing more.
+  // A second command of the button opens nothing more.
+  HWND calendar = Calendar();
   Click(IDC_CALENDAR);
-  ::SendMessageA(Calendar(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(Calendar(), calendar);
+  EXPECT_EQ(Grid(), grid);
+
+  // Closed by its button, the journal's editor has the focus, not the
+  // first control in the tab order.
+  ::SendMessageA(::GetDlgItem(Calendar(), IDCANCEL), BM_CLICK, 0, 0);
+  ::SetFocus(::GetDlgItem(dialog_.m_hWnd, IDC_CALENDAR));
+  OpenCalendar();
+  ::SendMessageA(::GetDlgItem(Calendar(), IDCANCEL), BM_CLICK, 0, 0);
   EXPECT_FALSE(dialog_.IsCalendarOpen());
   EXPECT_TRUE(CalendarButtonEnabled());
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog_.m_hWnd, IDC_EDITOR));
 
+  // Opened again, it shows the same day.
   OpenCalendar();
-  char again[64] = {};
-  ::GetClassNameA(Grid(), again, sizeof again);
-  EXPECT_STREQ(again, className);
   EXPECT_EQ(Model().current_cell(), 12 + 15 - 1);
 }
 

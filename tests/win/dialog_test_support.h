@@ -20,16 +20,16 @@
 
 namespace {
 
-std::string ProgramFolder() {
+inline std::string ProgramFolder() {
   char path[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path);
   return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
+inline std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
 
-std::optional<std::string> ReadBytes(const std::string& path) {
+inline std::optional<std::string> ReadBytes(const std::string& path) {
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes(::GetFileSize(file, nullptr), '\0');
@@ -40,7 +40,7 @@ std::optional<std::string> ReadBytes(const std::string& path) {
   return bytes;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+inline bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -51,7 +51,7 @@ bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 // The text of `day` in the month file, or nullopt when the file or the day is not there.
-std::optional<std::string> StoredText(int year, int month, int day) {
+inline std::optional<std::string> StoredText(int year, int month, int day) {
   const auto bytes = ReadBytes(MonthPath(year, month));
   if (!bytes) return std::nullopt;
   vorta::MonthBuffer buffer;
@@ -122,7 +122,7 @@ class BoxAnswerer {
 
 // A damaged month that counts 255 records, the most a month file can count:
 // days 1 to 10 with the text "x", then records of a day no month has.
-bool WriteFullDamagedMonth(int year, int month) {
+inline bool WriteFullDamagedMonth(int year, int month) {
   std::vector<std::uint8_t> payload;
   for (int i = 0; i < 255; ++i) {
     const std::uint8_t day = static_cast<std::uint8_t>(i < 10 ? i + 1 : 200);
