@@ -1,0 +1,263 @@
+// vorta-search: searches a folder of month files from a shell, with the same
+// engine and the same results as the journal's search window.
+//
+//   vorta-search [--case] [--utf8] [--hex] DATA_FOLDER STRING
+//
+// Prints one line per hit: the date text ("YYYY/MM/DD "), a tab and the
+// excerpt, then "N hits". The excerpt is written as its CP932 bytes with CR,
+// LF, tab and backslash as \r, \n, \t and \\ (every 0x5C byte, the second byte
+// of a double-byte character too), so that a hit is one line; with --utf8 it
+// is converted for reading in a terminal, bytes with no UTF-8 form shown as
+// \xNN. STRING is UTF-8 text, or with --hex the exact bytes ("8341").
+//
+// Exit status: 0 when the folder was searched (whether or not anything was
+// found), 1 when some month file could not be read, 2 for wrong usage.
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "common/byte_type.h"
+#include "journal/search/search_engine.h"
+
+namespace {
+
+using vorta::SearchResult;
+
+constexpr char kUsage[] = "usage: vorta-search [--case] [--utf8] [--hex] DATA_FOLDER STRING\n";
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "vorta-search: %s\n", message.c_str());
+  return 2;
+}
+
+// Converts `in` between encodings with iconv. False when some character has no
+// form in the target encoding or the input is not valid.
+bool Convert(const char* to, const char* from, std::string_view in, std::string* out) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  out->assign(in.size() * 4 + 16, '\0');
+  char* src = const_cast<char*>(in.data());
+  std::size_t srcLeft = in.size();
+  char* dst = out->data();
+  std::size_t dstLeft = out->size();
+  const std::size_t done = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  const bool ok = done != static_cast<std::size_t>(-1) && iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  out->resize(out->size() - dstLeft);
+  return ok;
+}
+
+bool ParseHex(std::string_view hex, std::string* bytes) {
+  if (hex.empty() || hex.size() % 2 != 0) return false;
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  bytes->clear();
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    bytes->push_back(static_cast<char>(hi * 16 + lo));
+  }
+  return true;
+}
+
+bool EndsWithDay(const char* name) {
+  const std::size_t n = std::strlen(name);
+  return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'd' && (name[n - 2] | 0x20) == 'a' &&
+         (name[n - 1] | 0x20) == 'y';
+}
+
+// Reads a whole file into `buffer` with as few calls as it takes.
+bool ReadWhole(const std::string& path, std::vector<std::uint8_t>* buffer) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  buffer->resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  while (got < buffer->size()) {
+    const ssize_t n = read(fd, buffer->data() + got, buffer->size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  buffer->resize(got);  // a file that shrank meanwhile is searched as it was read
+  return true;
+}
+
+class Collect : public vorta::SearchHitSink {
+ public:
+  explicit Collect(std::vector<SearchResult>* hits) : hits_(hits) {}
+  bool Add(const SearchResult& hit) override {
+    hits_->push_back(hit);
+    return true;
+  }
+
+ private:
+  std::vector<SearchResult>* hits_;
+};
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  switch (c) {
+    case '\r': out += "\\r"; break;
+    case '\n': out += "\\n"; break;
+    case '\t': out += "\\t"; break;
+    case '\\': out += "\\\\"; break;
+    default: out += static_cast<char>(c);
+  }
+}
+
+void AppendHexByte(std::string& out, unsigned char c) {
+  static const char digits[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += digits[c >> 4];
+  out += digits[c & 15];
+}
+
+// The excerpt for a terminal: character by character, so that a byte with no
+// UTF-8 form spoils nothing around it.
+void AppendUtf8(std::string& out, std::string_view excerpt, iconv_t cd) {
+  for (std::size_t i = 0; i < excerpt.size();) {
+    const auto c = static_cast<unsigned char>(excerpt[i]);
+    const std::size_t n = vorta::IsLeadByte(c) && i + 1 < excerpt.size() ? 2 : 1;
+    if (n == 1 && (c < 0x80 || c == '\\')) {
+      AppendEscaped(out, c);
+    } else {
+      char in[2] = {excerpt[i], n == 2 ? excerpt[i + 1] : '\0'};
+      char converted[8];
+      char* src = in;
+      std::size_t srcLeft = n;
+      char* dst = converted;
+      std::size_t dstLeft = sizeof converted;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1) && srcLeft == 0) {
+        out.append(converted, sizeof converted - dstLeft);
+      } else {
+        for (std::size_t k = 0; k < n; ++k) AppendHexByte(out, static_cast<unsigned char>(excerpt[i + k]));
+      }
+    }
+    i += n;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool caseSensitive = false, utf8 = false, hex = false;
+  std::vector<std::string> operands;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--case") caseSensitive = true;
+    else if (arg == "--utf8") utf8 = true;
+    else if (arg == "--hex") hex = true;
+    else if (arg == "--") {
+      for (++i; i < argc; ++i) operands.emplace_back(argv[i]);
+    } else if (arg.size() > 1 && arg[0] == '-' && operands.empty()) {
+      std::fputs(kUsage, stderr);
+      return Fail("unknown option " + std::string(arg));
+    } else {
+      operands.emplace_back(arg);
+    }
+  }
+  if (operands.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string& folder = operands[0];
+
+  std::string pattern;
+  if (hex) {
+    if (!ParseHex(operands[1], &pattern)) return Fail("--hex wants pairs of hex digits, e.g. 8341");
+  } else if (!Convert("CP932", "UTF-8", operands[1], &pattern)) {
+    return Fail("the search string is not UTF-8 text that CP932 can write");
+  }
+  if (pattern.empty()) return Fail("the search string is empty");
+  if (pattern.find('\0') != std::string::npos) return Fail("the search string holds a zero byte");
+  if (pattern.size() > vorta::kSearchStringMax)
+    return Fail("the search string is " + std::to_string(pattern.size()) + " bytes in CP932; at most " +
+                std::to_string(vorta::kSearchStringMax) + " are searched");
+
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return Fail("cannot open the folder " + folder + ": " + std::strerror(errno));
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir)) {
+    if (EndsWithDay(entry->d_name)) names.emplace_back(entry->d_name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());  // byte order
+
+  const vorta::SearchPattern searchPattern(pattern, caseSensitive);
+  std::vector<std::vector<SearchResult>> hits(names.size());
+  std::vector<char> unreadable(names.size(), 0);
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    std::vector<std::uint8_t> buffer;
+    for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < names.size();) {
+      if (!ReadWhole(folder + "/" + names[i], &buffer)) {
+        unreadable[i] = 1;
+        continue;
+      }
+      Collect sink(&hits[i]);
+      vorta::ScanMonthFile(names[i], buffer, searchPattern, sink);
+    }
+  };
+  // A second core pays once there is more than a little to read.
+  const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
+  const unsigned helpers = names.size() >= 16 ? cores - 1 : 0;
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < helpers; ++t) threads.emplace_back(work);
+  work();
+  for (auto& t : threads) t.join();
+
+  iconv_t toUtf8 = utf8 ? iconv_open("UTF-8", "CP932") : nullptr;
+  if (toUtf8 == reinterpret_cast<iconv_t>(-1)) return Fail("iconv cannot convert CP932 to UTF-8 here");
+  std::string out;
+  std::size_t total = 0;
+  int status = 0;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (unreadable[i]) {
+      std::fprintf(stderr, "vorta-search: cannot read %s/%s\n", folder.c_str(), names[i].c_str());
+      status = 1;
+    }
+    for (const SearchResult& hit : hits[i]) {
+      out.append(hit.date, 11);
+      out += '\t';
+      const std::string_view excerpt(hit.excerpt, strnlen(hit.excerpt, sizeof hit.excerpt));
+      if (utf8) {
+        AppendUtf8(out, excerpt, toUtf8);
+      } else {
+        for (char c : excerpt) AppendEscaped(out, static_cast<unsigned char>(c));
+      }
+      out += '\n';
+    }
+    total += hits[i].size();
+    if (out.size() > (1u << 20)) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  if (toUtf8) iconv_close(toUtf8);
+  out += std::to_string(total) + " hits\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (std::fflush(stdout) != 0) return Fail(std::string("cannot write the results: ") + std::strerror(errno));
+  return status;
+}
