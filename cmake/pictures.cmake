@@ -10,9 +10,13 @@
 #   bmp141.bmp .. bmp144.bmp mood faces: laughing, plain, angry, downcast
 #   bmp145.bmp               the round mask the four faces share
 #   vorta.ico                program icon, 32 x 32 and 16 x 16
+#   avi144.avi               search animation: a magnifying glass circling over
+#                            a page, 8 frames of 48 x 48 at 500 ms each
 #
 # The bitmaps are 12 x 12, 4 bits per pixel; each image is black wherever its
 # mask is white, for drawing with the mask SRCAND and then the image SRCINVERT.
+# The animation is an uncompressed 8-bit AVI for the animation control, whose
+# top-left pixel is the colour left out when it is drawn transparently.
 #
 #   vorta_generate_pictures(<out_dir> <out_var>)
 #       adds the command writing all of them into <out_dir> and sets <out_var>
@@ -27,6 +31,7 @@ set(VORTA_PICTURE_NAMES
   bmp141 bmp142 bmp143 bmp144 bmp145
   bmp146 bmp147 bmp148 bmp149
   vorta
+  avi144
 )
 
 function(vorta_generate_pictures out_dir out_var)
@@ -41,6 +46,8 @@ function(vorta_generate_pictures out_dir out_var)
     list(APPEND sources ${source_dir}/${name}.txt)
     if(name STREQUAL "vorta")
       list(APPEND outputs ${out_dir}/${name}.ico)
+    elseif(name MATCHES "^avi")
+      list(APPEND outputs ${out_dir}/${name}.avi)
     else()
       list(APPEND outputs ${out_dir}/${name}.bmp)
     endif()

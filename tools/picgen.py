@@ -1,12 +1,12 @@
-#!/usr/bin/env python3
-"""Builds the journal's bitmaps and program icon from their text sources.
+"""Builds the journal's bitmaps, program icon and search animation from their
+text sources.
 
 Source format: one picture per file (journal/res/pictures/<name>.txt), plain
 ASCII text read line by line:
 
     # sun icon                 lines starting with '#' are comments; blank
                                lines between statements are ignored
-    kind image                 image | mask | icon
+    kind image                 image | mask | icon | animation
     mask bmp132                images only: the mask they are drawn with
                                (bmp132.txt in the same folder)
     colour . transparent       one grid character and what it stands for
@@ -25,7 +25,7 @@ plus these special values:
                  the image SRCINVERT.
                  masks: written white.  icons: a set bit in the AND mask.
     opaque       masks only: written black.
-    #rrggbb      icons only: any colour.
+    #rrggbb      icons and animations only: any colour.
 Grid characters are printable ASCII other than space and '#'.
 
 Every image and mask is one 12 x 12 grid and becomes <name>.bmp: a
@@ -33,6 +33,29 @@ BITMAPFILEHEADER + BITMAPINFOHEADER, 4 bits per pixel, BI_RGB, the standard
 16-colour palette, bottom-up rows padded to 4 bytes.  An icon holds one
 32 x 32 and one 16 x 16 grid and becomes <name>.ico with 8-bit images, each
 with its AND mask.
+
+An animation is a clip for the animation control.  Its 'size' (48 48) gives
+the size of every frame and is followed by a 'rate' and the frames, each a
+'frame N' line (numbered from 0, in order) and its rows:
+
+    kind animation
+    colour . silver            colours: names or #rrggbb, at most 256
+    colour K black
+    size 48 48
+    rate 500                   milliseconds per frame
+    frame 0
+    ........                   48 rows of 48 characters
+    ...
+    frame 1
+    ...
+
+The control draws a frame transparently by leaving out every pixel of the
+colour of the top-left pixel (as the first frame it shows has it), so that
+pixel must be the same character in every frame and no other character may
+have its colour.  The animation becomes <name>.avi: a RIFF 'AVI ' file with one
+uncompressed video stream ('DIB ', BI_RGB, 8 bits per pixel, bottom-up rows)
+whose 256-entry palette holds the declared colours in order, then black; one
+'00db' chunk per frame, all key frames, and an 'idx1' index.
 
 Usage:
     picgen.py build OUT_DIR SOURCE...     check the sources, write the pictures
@@ -42,10 +65,14 @@ Usage:
                                           white and on two selection blues),
                                           weather_x1/x4.png and mood_x1/x4.png
                                           (every combo box item as drawn, 1x and
-                                          4x), <icon>_icon.png (program icon)
+                                          4x), <icon>_icon.png (program icon),
+                                          <animation>_frames.png (the frames
+                                          4x as stored, 4x and 1x drawn on a
+                                          dialog's grey and on white)
 Problems are reported as "file:line: message" and make the exit status 1.
 """
 
+import math
 import os
 import struct
 import sys
@@ -53,6 +80,7 @@ import zlib
 
 BITMAP_SIZE = (12, 12)
 ICON_SIZES = ((32, 32), (16, 16))
+ANIMATION_SIZE = (48, 48)
 
 # The standard Windows 16-colour palette, in the order its bitmaps use.
 PALETTE = (
@@ -79,7 +107,7 @@ WHITE = 15
 
 TRANSPARENT = "transparent"
 OPAQUE = "opaque"
-KINDS = ("image", "mask", "icon")
+KINDS = ("image", "mask", "icon", "animation")
 
 
 class SourceError(Exception):
@@ -106,10 +134,14 @@ class Picture:
         self.mask = None  # name of the mask source, images only
         self.mask_line = 0
         self.colours = {}  # grid character -> colour value
+        self.colour_lines = {}  # grid character -> line of its "colour" statement
         self.grids = []
+        self.frame_size = None  # animations only: (width, height) of every frame
+        self.rate = None  # animations only: milliseconds per frame
+        self.rate_line = 0
 
     def output_name(self):
-        return self.name + (".ico" if self.kind == "icon" else ".bmp")
+        return self.name + {"icon": ".ico", "animation": ".avi"}.get(self.kind, ".bmp")
 
     def grid(self, width, height):
         for g in self.grids:
@@ -170,7 +202,7 @@ def parse(path):
             if pic.kind is not None:
                 raise SourceError(path, number, "'kind' given twice")
             if len(args) != 1 or args[0] not in KINDS:
-                raise SourceError(path, number, "expected 'kind image', 'kind mask' or 'kind icon'")
+                raise SourceError(path, number, "expected 'kind image', 'kind mask', 'kind icon' or 'kind animation'")
             pic.kind = args[0]
         elif keyword == "mask":
             if pic.kind != "image":
@@ -198,7 +230,40 @@ def parse(path):
                 raise SourceError(path, number, "'opaque' is for masks only")
             if pic.kind == "image" and isinstance(value, tuple):
                 raise SourceError(path, number, "bitmaps use the standard palette: give a colour name")
+            if pic.kind == "animation" and value == TRANSPARENT:
+                raise SourceError(path, number, "an animation's top-left pixel is its transparent colour: "
+                                  "give it a colour")
             pic.colours[ch] = value
+            pic.colour_lines[ch] = number
+        elif keyword == "size" and pic.kind == "animation":
+            try:
+                width, height = (int(a) for a in args)
+            except ValueError:
+                raise SourceError(path, number, "expected 'size <width> <height>'")
+            if (width, height) != ANIMATION_SIZE:
+                raise SourceError(path, number, f"{width} x {height}: animations are "
+                                  f"{ANIMATION_SIZE[0]} x {ANIMATION_SIZE[1]}")
+            if pic.frame_size is not None:
+                raise SourceError(path, number, "'size' given twice")
+            pic.frame_size = (width, height)
+        elif keyword == "frame":
+            if pic.kind != "animation":
+                raise SourceError(path, number, "only animations have frames")
+            if pic.frame_size is None:
+                raise SourceError(path, number, "'size' must come before the first frame")
+            if args != [str(len(pic.grids))]:
+                raise SourceError(path, number, f"expected 'frame {len(pic.grids)}': frames are numbered "
+                                  "from 0 in order")
+            grid = Grid(pic.frame_size[0], pic.frame_size[1], number)
+            pic.grids.append(grid)
+        elif keyword == "rate":
+            if pic.kind != "animation":
+                raise SourceError(path, number, "only animations have a rate")
+            if pic.rate is not None:
+                raise SourceError(path, number, "'rate' given twice")
+            if len(args) != 1 or not args[0].isdigit() or not 1 <= int(args[0]) <= 60000:
+                raise SourceError(path, number, "expected 'rate <milliseconds per frame>', 1 to 60000")
+            pic.rate, pic.rate_line = int(args[0]), number
         elif keyword == "size":
             try:
                 width, height = (int(a) for a in args)
@@ -228,9 +293,39 @@ def parse(path):
         for w, h in ICON_SIZES:
             if not pic.grid(w, h):
                 raise SourceError(path, 0, f"the icon has no {w} x {h} grid")
+    elif pic.kind == "animation":
+        if pic.rate is None:
+            raise SourceError(path, 0, "an animation needs its 'rate' (milliseconds per frame)")
+        if not pic.grids:
+            raise SourceError(path, 0, "no frame ('frame 0' followed by its rows)")
+        check_background(pic)
     elif not pic.grids:
         raise SourceError(path, 0, "no grid ('size 12 12' followed by its rows)")
     return pic
+
+
+def rgb(value):
+    """The (r, g, b) of a palette name or of an #rrggbb colour."""
+    return PALETTE[PALETTE_INDEX[value]][1] if value in PALETTE_INDEX else value
+
+
+def check_background(pic):
+    """The animation control draws a frame transparently by leaving out every
+    pixel of the colour the first frame it shows has in its top-left corner.
+    That pixel must be the same in every frame, and no other character may
+    have its colour, or that character would vanish as well."""
+    first = pic.grids[0]
+    background = first.rows[0][0]
+    for n, grid in enumerate(pic.grids[1:], 1):
+        if grid.rows[0][0] != background:
+            raise SourceError(pic.path, grid.row_lines[0], f"column 1: frame {n} starts with "
+                              f"'{grid.rows[0][0]}', frame 0 with the background '{background}'")
+    for ch, value in pic.colours.items():
+        if ch != background and rgb(value) == rgb(pic.colours[background]):
+            raise SourceError(pic.path, pic.colour_lines[ch], f"'{ch}' has the colour of the background "
+                              f"'{background}' and would be transparent too")
+    if len({rgb(v) for v in pic.colours.values()}) > 256:
+        raise SourceError(pic.path, first.line, "more than 256 colours")
 
 
 def is_clear(pic, ch):
@@ -361,6 +456,63 @@ def ico_bytes(pic):
     return out + b"".join(data for _, data in images)
 
 
+def riff_chunk(fourcc, data):
+    """A RIFF chunk: its code, its size and its data, padded to an even size."""
+    return fourcc + struct.pack("<I", len(data)) + data + bytes(len(data) % 2)
+
+
+def riff_list(kind, *chunks):
+    return riff_chunk(b"LIST", kind + b"".join(chunks))
+
+
+AVIF_HASINDEX = 0x10
+AVIIF_KEYFRAME = 0x10
+
+
+def avi_bytes(pic):
+    """An uncompressed AVI: one video stream of 8-bit frames ('DIB ' handler,
+    BI_RGB) sharing one 256-entry palette, every frame a key frame, with an
+    'idx1' index.  The palette holds the source's colours in the order they
+    are declared, then black."""
+    colours = []
+    for value in pic.colours.values():
+        if rgb(value) not in colours:
+            colours.append(rgb(value))
+    index = {ch: colours.index(rgb(value)) for ch, value in pic.colours.items()}
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours) + bytes(4 * (256 - len(colours)))
+
+    w, h = pic.frame_size
+    stride = (w + 3) // 4 * 4
+    frames = []
+    for grid in pic.grids:
+        data = bytearray()
+        for row in reversed(grid.rows):  # bottom-up
+            data += bytes(index[ch] for ch in row) + bytes(stride - w)
+        frames.append(bytes(data))
+    frame_size = stride * h
+    count = len(frames)
+
+    # Frames per second as the stream's rate / scale: 1000 / milliseconds.
+    common = math.gcd(pic.rate, 1000)
+    scale, rate = pic.rate // common, 1000 // common
+    usec = pic.rate * 1000
+    avih = struct.pack("<14I", usec, -(-frame_size * 1000000 // usec), 0, AVIF_HASINDEX, count, 0, 1,
+                       frame_size, w, h, 0, 0, 0, 0)
+    strh = struct.pack("<4s4sIHHIIIIIIII4h", b"vids", b"DIB ", 0, 0, 0, 0, scale, rate, 0, count,
+                       frame_size, 0xFFFFFFFF, 0, 0, 0, w, h)
+    strf = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, frame_size, 0, 0, 256, 0) + palette
+    hdrl = riff_list(b"hdrl", riff_chunk(b"avih", avih),
+                     riff_list(b"strl", riff_chunk(b"strh", strh), riff_chunk(b"strf", strf)))
+    movi = riff_list(b"movi", *(riff_chunk(b"00db", f) for f in frames))
+    # Index offsets count from the 'movi' code, so the first frame's is 4.
+    idx1 = b""
+    offset = 4
+    for f in frames:
+        idx1 += struct.pack("<4sIII", b"00db", AVIIF_KEYFRAME, offset, len(f))
+        offset += 8 + len(f) + len(f) % 2
+    return riff_chunk(b"RIFF", b"AVI " + hdrl + movi + riff_chunk(b"idx1", idx1))
+
+
 def write_file(path, data):
     """Writes through a temporary file, so that a failed run leaves no
     half-written picture behind."""
@@ -374,7 +526,8 @@ def build(out_dir, paths):
     pictures = load(paths)
     os.makedirs(out_dir, exist_ok=True)
     for pic in pictures:
-        data = ico_bytes(pic) if pic.kind == "icon" else bmp_bytes(pic)
+        writer = {"icon": ico_bytes, "animation": avi_bytes}.get(pic.kind, bmp_bytes)
+        data = writer(pic)
         write_file(os.path.join(out_dir, pic.output_name()), data)
 
 
@@ -479,6 +632,37 @@ def items_canvas(items, bitmaps, masks, scale):
     return canvas
 
 
+# What the search window's background may be: the dialog face of current
+# Windows, and white.
+ANIMATION_GROUNDS = ((0xF0, 0xF0, 0xF0), (0xFF, 0xFF, 0xFF))
+
+
+def animation_sheet(pic):
+    """The frames side by side, numbered: 4x as stored, 4x drawn transparently
+    on each of ANIMATION_GROUNDS as the control does it (leaving out the
+    colour of the top-left pixel), then 1x on each ground."""
+    w, h = pic.frame_size
+    count = len(pic.grids)
+    background = rgb(pic.colours[pic.grids[0].rows[0][0]])
+    x4 = 4 * w + 8
+    rows = [(4, None)] + [(4, g) for g in ANIMATION_GROUNDS] + [(1, g) for g in ANIMATION_GROUNDS]
+    height = 8 + sum(scale * h + 8 for scale, _ in rows) + 8
+    sheet = Canvas(8 + count * x4, height, (0xE0, 0xE0, 0xE0))
+    for n, grid in enumerate(pic.grids):
+        sheet.number(8 + n * x4, 2, n)
+        y = 8
+        for scale, ground in rows:
+            frame = Canvas(w, h)
+            for yy, row in enumerate(grid.rows):
+                for xx, ch in enumerate(row):
+                    colour = rgb(pic.colours[ch])
+                    frame.pixels[yy][xx] = ground if ground and colour == background else colour
+            x = 8 + n * x4 if scale == 4 else 8 + n * (w + 8)
+            sheet.paste(x, y, frame, scale)
+            y += scale * h + 8
+    return sheet
+
+
 def preview(out_dir, source_dir):
     names = sorted(n for n in os.listdir(source_dir) if n.endswith(".txt"))
     pictures = load([os.path.join(source_dir, n) for n in names])
@@ -537,6 +721,10 @@ def preview(out_dir, source_dir):
                 sheet.paste(8 + c * (32 * 8 + 8), y, one, 8 * 32 // w)
                 sheet.paste(8 + 3 * (32 * 8 + 8) + c * 40, y, one, 1)
         written.append((p.name + "_icon.png", sheet))
+
+    for p in pictures:
+        if p.kind == "animation":
+            written.append((p.name + "_frames.png", animation_sheet(p)))
 
     for name, canvas in written:
         path = os.path.join(out_dir, name)

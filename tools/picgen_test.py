@@ -2,7 +2,7 @@
 """Checks picgen.py and the pictures it makes from journal/res/pictures.
 
 The files are read back here with a decoder of their own, written from the
-BMP and ICO layouts rather than from picgen's writer."""
+BMP, ICO and AVI layouts rather than from picgen's writer."""
 
 import contextlib
 import io
@@ -67,6 +67,73 @@ def read_ico(data):
         andm = [[bool(data[mbase + r * mstride + x // 8] & (0x80 >> (x % 8))) for x in range(w)] for r in range(h)]
         images[(w, h)] = (rgb[::-1], andm[::-1])
     return images
+
+
+def read_chunks(data, start, end):
+    """The RIFF chunks in data[start:end] as (code, list type or None, offset
+    of the code, data or sub-chunks); fails on a chunk running past the end."""
+    chunks = []
+    pos = start
+    while pos < end:
+        assert pos + 8 <= end, f"chunk header at {pos} runs past its parent"
+        code, size = struct.unpack_from("<4sI", data, pos)
+        assert pos + 8 + size <= end, f"{code} at {pos} runs past its parent"
+        if code in (b"RIFF", b"LIST"):
+            kind = data[pos + 8:pos + 12]
+            chunks.append((code, kind, pos, read_chunks(data, pos + 12, pos + 8 + size)))
+        else:
+            chunks.append((code, None, pos, data[pos + 8:pos + 8 + size]))
+        pos += 8 + size + size % 2
+    assert pos == end, "chunks do not end where their parent does"
+    return chunks
+
+
+def read_avi(data):
+    """Decodes a single-stream, uncompressed 8-bit AVI; returns (header fields,
+    frames as rgb rows top first).  Checks the layout the animation control
+    reads: RIFF 'AVI ' holding LIST 'hdrl' (avih, LIST 'strl' with strh and
+    strf), LIST 'movi' with nothing but the frames, then idx1."""
+    (riff, kind, _, top), = read_chunks(data, 0, len(data))
+    assert (riff, kind) == (b"RIFF", b"AVI "), "not a RIFF 'AVI ' file"
+    assert [(c, k) for c, k, _, _ in top] == [(b"LIST", b"hdrl"), (b"LIST", b"movi"), (b"idx1", None)], \
+        "top level is not hdrl, movi, idx1"
+    hdrl, movi, idx1 = top
+    assert [(c, k) for c, k, _, _ in hdrl[3]] == [(b"avih", None), (b"LIST", b"strl")], "hdrl is not avih, strl"
+    avih, strl = hdrl[3]
+    assert [c for c, _, _, _ in strl[3]] == [b"strh", b"strf"], "strl is not strh, strf"
+    strh, strf = (c[3] for c in strl[3])
+    assert len(avih[3]) == 56 and len(strh) == 56, "avih or strh is not 56 bytes"
+
+    f = {}
+    (f["usec"], f["max_bytes"], _, f["flags"], f["frames"], f["initial"], f["streams"], f["buffer"],
+     f["width"], f["height"]) = struct.unpack_from("<10I", avih[3])
+    (f["type"], f["handler"], _, _, _, f["s_initial"], f["scale"], f["rate"], f["start"], f["length"],
+     f["s_buffer"], _, _, *f["rect"]) = struct.unpack("<4s4sIHHIIIIIIII4h", strh)
+    (bsize, bw, bh, planes, f["bpp"], f["compression"], f["image_size"], _, _, used,
+     _) = struct.unpack_from("<IiiHHIIiiII", strf)
+    f["colours"] = used or 256
+    assert (bsize, planes) == (40, 1) and len(strf) == 40 + 4 * f["colours"], "strf size"
+    f["bih_size"] = (bw, bh)
+    palette = [struct.unpack_from("BBBx", strf, 40 + 4 * i)[::-1] for i in range(f["colours"])]
+    f["palette"] = palette
+
+    stride = (bw + 3) // 4 * 4
+    frames = []
+    movi_code = movi[2] + 8  # where the 'movi' type code is
+    f["index"] = []
+    for code, _, pos, pixels in movi[3]:
+        assert code == b"00db", f"{code} in movi"
+        assert len(pixels) == stride * bh, "frame size"
+        rows = [[palette[pixels[r * stride + x]] for x in range(bw)] for r in range(bh)]
+        frames.append(rows[::-1])  # bottom-up
+    assert len(idx1[3]) == 16 * len(movi[3]), "one index entry per frame"
+    for i, (code, _, pos, pixels) in enumerate(movi[3]):
+        ckid, flags, offset, size = struct.unpack_from("<4sIII", idx1[3], 16 * i)
+        f["index"].append((ckid, flags, size))
+        assert data[movi_code + offset:movi_code + offset + 8] == struct.pack("<4sI", ckid, size), \
+            f"index entry {i} does not point at a chunk of its code and size"
+        assert movi_code + offset == pos, f"index entry {i} points at another frame"
+    return f, frames
 
 
 def source_rgb(pic, grid):
@@ -162,6 +229,30 @@ class ThePictures(unittest.TestCase):
                 self.assertFalse(all(all(r) for r in andm), "the icon is empty")
 
 
+    def test_search_animation(self):
+        with open(os.path.join(self.tmp.name, "avi144.avi"), "rb") as f:
+            h, frames = read_avi(f.read())
+        self.assertEqual((h["usec"], h["frames"], h["streams"], h["width"], h["height"]), (500000, 8, 1, 48, 48))
+        self.assertTrue(h["flags"] & 0x10, "AVIF_HASINDEX")
+        self.assertEqual((h["type"], h["handler"]), (b"vids", b"DIB "))
+        self.assertEqual((h["rate"], h["scale"], h["start"], h["length"]), (2, 1, 0, 8))
+        self.assertEqual(h["rect"], [0, 0, 48, 48])
+        self.assertEqual(h["bih_size"], (48, 48))
+        self.assertEqual((h["bpp"], h["compression"], h["image_size"], h["colours"]), (8, 0, 48 * 48, 256))
+        # The control reads every frame into a buffer of the suggested size.
+        self.assertGreaterEqual(min(h["buffer"], h["s_buffer"]), 48 * 48)
+        self.assertEqual(h["index"], [(b"00db", 0x10, 48 * 48)] * 8)
+
+        pic = self.sources["avi144"]
+        for n, frame in enumerate(frames):
+            with self.subTest(frame=n):
+                self.assertEqual(frame, source_rgb(pic, pic.grids[n]))
+        # The transparent colour is the top-left pixel of whichever frame is
+        # shown first: the same in all of them.
+        self.assertEqual({f[0][0] for f in frames}, {(192, 192, 192)})
+        self.assertEqual(len({str(f) for f in frames}), 8, "two frames are the same")
+
+
 class Layout(unittest.TestCase):
     """Pixel order in the files, checked on bytes written by hand."""
 
@@ -201,6 +292,33 @@ class Layout(unittest.TestCase):
         self.assertEqual(masks[16][:-4], bytes(60))
         self.assertEqual(masks[32][-4:], bytes([0, 0, 0, 0x01]))
         self.assertEqual(masks[32][:-4], bytes(124))
+
+
+    def test_animation_palette_and_rate(self):
+        # rate (ms per frame) -> the stream's rate / scale in frames per second
+        for ms, rate, scale in ((500, 2, 1), (40, 25, 1), (300, 10, 3), (333, 1000, 333), (2000, 1, 2)):
+            with self.subTest(ms=ms), tempfile.TemporaryDirectory() as d:
+                text = replace_line(GOOD_ANIMATION, 7, f"rate {ms}")
+                src = self.write(d, "a.txt", text)
+                h, frames = read_avi(picgen.avi_bytes(picgen.load([src])[0]))
+                self.assertEqual((h["rate"], h["scale"], h["usec"]), (rate, scale, ms * 1000))
+                self.assertEqual(h["max_bytes"], -(-48 * 48 * 1000 // ms))
+        # Colours take palette entries in the order they are declared, one
+        # entry per colour however many characters name it; the rest is black.
+        with tempfile.TemporaryDirectory() as d:
+            src = self.write(d, "a.txt", GOOD_ANIMATION)
+            h, frames = read_avi(picgen.avi_bytes(picgen.load([src])[0]))
+        self.assertEqual(h["palette"][:4], [(192, 192, 192), (0, 0, 0), (0x12, 0x34, 0x56), (255, 255, 255)])
+        self.assertEqual(set(h["palette"][4:]), {(0, 0, 0)})
+        self.assertEqual(frames[1][47][47], (255, 255, 255))
+
+
+# An animation of two frames: line 10 is frame 0's first row, line 58 is
+# "frame 1" and line 59 its first row.
+ANIMATION_FRAME = ["." * 48] + ["." + "KKKKXXXXWw" * 4 + "KKKKXXX"] * 47
+GOOD_ANIMATION = ("kind animation\ncolour . silver\ncolour K black\ncolour X #123456\ncolour W white\n"
+                  "colour w white\nrate 500\nsize 48 48\nframe 0\n" + "\n".join(ANIMATION_FRAME) + "\nframe 1\n"
+                  + "\n".join(ANIMATION_FRAME[:-1] + ["." * 47 + "W"]) + "\n")
 
 
 GOOD_MASK = "kind mask\ncolour . transparent\ncolour X opaque\nsize 12 12\n" + ("XXXXXXXXXXX.\n" * 12)
@@ -259,6 +377,49 @@ class Errors(unittest.TestCase):
                 self.assertIn(where, err.getvalue())
                 self.assertIn(words, err.getvalue())
                 self.assertFalse(os.path.exists(os.path.join(d, "out")), "something was written")
+
+    ANIMATION_CASES = [
+        # (what, source, line named, words in the message)
+        ("frames out of order", replace_line(GOOD_ANIMATION, 58, "frame 2"), 58, "expected 'frame 1'"),
+        ("frame before its size", GOOD_ANIMATION.replace("size 48 48\n", ""), 8, "'size' must come before"),
+        ("wrong size", replace_line(GOOD_ANIMATION, 8, "size 32 32"), 8, "animations are 48 x 48"),
+        ("no rate", replace_line(GOOD_ANIMATION, 7, "# none"), None, "needs its 'rate'"),
+        ("rate of zero", replace_line(GOOD_ANIMATION, 7, "rate 0"), 7, "expected 'rate <milliseconds"),
+        ("rate not a number", replace_line(GOOD_ANIMATION, 7, "rate 0.5"), 7, "expected 'rate <milliseconds"),
+        ("rate twice", replace_line(GOOD_ANIMATION, 6, "rate 100"), 7, "'rate' given twice"),
+        ("transparent colour", replace_line(GOOD_ANIMATION, 3, "colour K transparent"), 3,
+         "top-left pixel is its transparent colour"),
+        ("frame cut short", "\n".join(GOOD_ANIMATION.split("\n")[:100]) + "\n", 100, "after 42 of 48"),
+        ("no frames", GOOD_ANIMATION[:GOOD_ANIMATION.index("frame 0")], None, "no frame"),
+        ("another top-left pixel", replace_line(GOOD_ANIMATION, 59, "K" * 48), 59,
+         "column 1: frame 1 starts with 'K', frame 0 with the background '.'"),
+        ("another character in the background colour", replace_line(GOOD_ANIMATION, 4, "colour X #c0c0c0"), 4,
+         "'X' has the colour of the background '.'"),
+        ("frames in an image", replace_line(GOOD_IMAGE, 5, "frame 0"), 5, "only animations have frames"),
+        ("rate in an icon", "kind icon\nrate 500\n", 2, "only animations have a rate"),
+    ]
+
+    def test_faulty_animations(self):
+        for what, text, line, words in self.ANIMATION_CASES:
+            with self.subTest(what), tempfile.TemporaryDirectory() as d:
+                path = os.path.join(d, "a.txt")
+                with open(path, "w") as f:
+                    f.write(text)
+                err = io.StringIO()
+                with contextlib.redirect_stderr(err):
+                    status = picgen.main(["picgen", "build", os.path.join(d, "out"), path])
+                self.assertEqual(status, 1)
+                self.assertIn(path + (f":{line}:" if line else ":"), err.getvalue())
+                self.assertIn(words, err.getvalue())
+                self.assertFalse(os.path.exists(os.path.join(d, "out")), "something was written")
+
+    def test_good_animation_builds(self):
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "a.txt"), "w") as f:
+                f.write(GOOD_ANIMATION)
+            self.assertEqual(picgen.main(["picgen", "build", d, os.path.join(d, "a.txt")]), 0)
+            with open(os.path.join(d, "a.avi"), "rb") as f:
+                self.assertEqual(len(read_avi(f.read())[1]), 2)
 
     def test_icon_needs_both_sizes(self):
         with tempfile.TemporaryDirectory() as d:
