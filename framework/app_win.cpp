@@ -1,5 +1,7 @@
 #include "framework/app.h"
 
+#include <commctrl.h>
+
 #include "common/path.h"
 #include "common/ini_file_win.h"
 #include "common/ini_store.h"
@@ -93,6 +95,9 @@ void AfxWinInit(HINSTANCE instance) {
   if (!app) return;
   app->m_hInstance = instance;
   app->m_nThreadID = ::GetCurrentThreadId();
+  // The common controls the dialogs hold (list view, animation, tooltips).
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
 
   char path[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);

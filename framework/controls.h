@@ -36,6 +36,44 @@ class CComboBox : public CWnd {
   virtual void MeasureItem(MEASUREITEMSTRUCT*) {}
 };
 
+class CListCtrl : public CWnd {
+ public:
+  int InsertColumn(int column, const LVCOLUMNA& info) const {
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+  }
+  DWORD SetExtendedStyle(DWORD style) const {
+    return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style)));
+  }
+  int InsertItem(const LVITEMA& item) const {
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+  int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+  UINT GetItemState(int item, UINT mask) const {
+    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), static_cast<LPARAM>(mask)));
+  }
+  // Copies the text of a row's column into `text` (room for `size` bytes).
+  int GetItemText(int item, int subItem, char* text, int size) const;
+  BOOL SortItems(PFNLVCOMPARE compare, LPARAM data) const {
+    return static_cast<BOOL>(SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(data), reinterpret_cast<LPARAM>(compare)));
+  }
+};
+
+// An animation control playing a clip from the program's resources. Without
+// ACS_TIMER it plays on a thread of its own.
+class CAnimateCtrl : public CWnd {
+ public:
+  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  BOOL Open(UINT resourceId) const {
+    return static_cast<BOOL>(SendMessage(ACM_OPENA, 0, reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(resourceId))));
+  }
+  BOOL Close() const { return static_cast<BOOL>(SendMessage(ACM_OPENA, 0, 0)); }
+  BOOL Play(UINT from, UINT to, UINT repeat) const {
+    return static_cast<BOOL>(SendMessage(ACM_PLAY, static_cast<WPARAM>(repeat), MAKELPARAM(from, to)));
+  }
+  BOOL Stop() const { return static_cast<BOOL>(SendMessage(ACM_STOP)); }
+};
+
 class CToolTipCtrl : public CWnd {
  public:
   ~CToolTipCtrl() override;

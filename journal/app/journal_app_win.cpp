@@ -124,6 +124,11 @@ BOOL CJournalApp::PreTranslateMessage(MSG* msg) {
     if (auto* journal = dynamic_cast<CJournalDlg*>(m_pMainWnd); journal && journal->IsCalendarOpen())
       ::SetFocus(journal->Calendar().m_hWnd);
   }
+  // Alt+S: to the search window while it is open.
+  if (msg->message == WM_SYSKEYDOWN && altKey && msg->wParam == 'S') {
+    if (auto* journal = dynamic_cast<CJournalDlg*>(m_pMainWnd); journal && journal->IsSearchOpen())
+      ::SetFocus(journal->Search().m_hWnd);
+  }
 
   return CWinApp::PreTranslateMessage(msg);
 }

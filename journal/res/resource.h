@@ -4,6 +4,7 @@
 // Dialogs
 #define IDD_JOURNAL 102
 #define IDD_CALENDAR 143
+#define IDD_SEARCH 144
 
 // Controls of the main dialog
 #define IDC_EDITOR 1000
@@ -28,6 +29,19 @@
 #define IDC_DAY_LABEL 1051
 #define ID_HELP 57670
 #define IDC_LIST_VIEWER 57671
+
+// Controls of the search dialog (its "検索(&S)" button is IDC_SEARCH too)
+#define IDC_VIEW_RESULT 3
+#define IDC_CLEAR_HISTORY 1021
+#define IDC_RESULT_LIST 1037
+#define IDC_FIND_TEXT 1038
+#define IDC_HIT_COUNT 1039
+#define IDC_ANIMATION_FRAME 1040
+#define IDC_SEARCH_ANIMATION 1041
+#define IDC_CASE_SENSITIVE 1042
+
+// The search animation (an AVI clip)
+#define IDR_SEARCH_ANIMATION 144
 
 // System menu commands
 #define IDM_ABOUTBOX 16

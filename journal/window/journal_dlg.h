@@ -8,6 +8,7 @@
 #include "journal/data/month_buffer.h"
 #include "journal/window/calendar_dlg.h"
 #include "journal/window/pickers.h"
+#include "journal/window/search_dlg.h"
 
 class CJournalDlg : public CDialog {
  public:
@@ -46,6 +47,9 @@ class CJournalDlg : public CDialog {
   // The calendar window, open while its window exists.
   CCalendarDlg& Calendar() { return m_dlgCalendar; }
   bool IsCalendarOpen() const { return m_dlgCalendar.IsWindow(); }
+  // The search window, open while its window exists.
+  CSearchDlg& Search() { return m_dlgSearch; }
+  bool IsSearchOpen() const { return m_dlgSearch.IsWindow(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -67,6 +71,7 @@ class CJournalDlg : public CDialog {
   void OnListViewer();
   // Opens the calendar window unless it is open.
   void OnCalendar();
+  void OnSearch();
   // Windows is ending the session: the entry on screen is saved.
   void OnEndSession(bool ending);
   // Keeps the editor's text within what a day record can store.
@@ -124,8 +129,9 @@ class CJournalDlg : public CDialog {
   // Saving when the window closes; false keeps the window open.
   bool SaveForClose();
 
-  // Modeless, created on demand; it destroys itself when closed.
+  // Modeless, created on demand; they destroy their windows when closed.
   CCalendarDlg m_dlgCalendar;
+  CSearchDlg m_dlgSearch;
   CFont m_fontEditor;
   CMenu m_menuFontSize;
   // Controls.

@@ -387,6 +387,10 @@ void CJournalDlg::OnCalendar() {
   if (!m_dlgCalendar.IsWindow()) m_dlgCalendar.Create(IDD_CALENDAR, this);
 }
 
+void CJournalDlg::OnSearch() {
+  if (!m_dlgSearch.IsWindow()) m_dlgSearch.Create(IDD_SEARCH, this);
+}
+
 void CJournalDlg::OnListViewer() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -449,6 +453,7 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_ANNIVERSARY: OnAnniversary(); return 0;
         case IDC_LIST_VIEWER: OnListViewer(); return 0;
         case IDC_CALENDAR: OnCalendar(); return 0;
+        case IDC_SEARCH: OnSearch(); return 0;
         case ID_HELP: OnHelp(); return 0;
       }
       break;

@@ -29,20 +29,20 @@ struct Date {
   int year, month, day;
 };
 
-Date Today() {
+inline Date Today() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return {now.wYear, now.wMonth, now.wDay};
 }
 
-std::string MonthFileName(int year, int month) {
+inline std::string MonthFileName(int year, int month) {
   char name[32];
   std::snprintf(name, sizeof name, "DATA\\%04d%02d.DAY", year, month);
   return name;
 }
 
 // A month file as the journal writes it, from plain records.
-std::string MonthFile(int count, const std::string& plain) {
+inline std::string MonthFile(int count, const std::string& plain) {
   std::string file = "Q20";
   file += static_cast<char>(count);
   const auto length = static_cast<unsigned>(plain.size());
@@ -52,7 +52,7 @@ std::string MonthFile(int count, const std::string& plain) {
 }
 
 // One day record: day, attribute word, L and the text with its zero.
-std::string Record(int day, unsigned attributes, const std::string& text) {
+inline std::string Record(int day, unsigned attributes, const std::string& text) {
   std::string r;
   r += static_cast<char>(day);
   r += static_cast<char>(attributes & 0xFF);
@@ -67,7 +67,7 @@ std::string Record(int day, unsigned attributes, const std::string& text) {
 
 // The message boxes of the journal have the same class and caption as its main
 // window; they are told apart by their message text control.
-HWND FindJournalBox(DWORD pid, HWND main) {
+inline HWND FindJournalBox(DWORD pid, HWND main) {
   struct Search {
     DWORD pid;
     HWND main;
@@ -90,7 +90,7 @@ HWND FindJournalBox(DWORD pid, HWND main) {
   return search.found;
 }
 
-HWND WaitForJournalBox(DWORD pid, HWND main = nullptr, DWORD timeout = kDefaultTimeoutMs) {
+inline HWND WaitForJournalBox(DWORD pid, HWND main = nullptr, DWORD timeout = kDefaultTimeoutMs) {
   HWND box = nullptr;
   WaitUntil([&] { return (box = FindJournalBox(pid, main)) != nullptr; }, timeout);
   return box;

@@ -1,5 +1,9 @@
 #include "harness/ui.h"
 
+#include <commctrl.h>
+
+#include <cstring>
+
 #include <vector>
 
 #include "harness/process.h"
@@ -225,6 +229,57 @@ bool MoveWindowTo(HWND window, int x, int y, int width, int height) {
 bool ResizeWindow(HWND window, int width, int height) {
   return Responds(window) && SetWindowPos(window, nullptr, 0, 0, width, height,
                                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+
+std::optional<std::vector<std::vector<std::string>>> GetListViewRows(HWND list, int columns) {
+  if (!list || !IsWindow(list)) return std::nullopt;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &count))
+    return std::nullopt;
+  const DWORD pid = WindowProcessId(list);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return std::nullopt;
+  constexpr SIZE_T kTextRoom = 256;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextRoom, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  std::optional<std::vector<std::vector<std::string>>> rows;
+  if (remote) {
+    rows.emplace();
+    char* remoteText = remote + sizeof(LVITEMA);
+    for (int i = 0; rows && i < static_cast<int>(count); ++i) {
+      std::vector<std::string> row;
+      for (int c = 0; c < columns; ++c) {
+        LVITEMA item = {};
+        item.iSubItem = c;
+        item.pszText = remoteText;
+        item.cchTextMax = static_cast<int>(kTextRoom);
+        char text[kTextRoom] = {};
+        DWORD_PTR length = 0;
+        if (!WriteProcessMemory(process, remote, &item, sizeof item, nullptr) ||
+            !SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
+                                 SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &length) ||
+            !ReadProcessMemory(process, remoteText, text, sizeof text - 1, nullptr)) {
+          rows.reset();
+          break;
+        }
+        row.emplace_back(text, strnlen(text, sizeof text - 1));
+      }
+      if (rows) rows->push_back(std::move(row));
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rows;
+}
+
+std::optional<int> GetListViewFocusedRow(HWND list) {
+  if (!list || !IsWindow(list)) return std::nullopt;
+  DWORD_PTR row = 0;
+  if (!SendMessageTimeoutA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED,
+                           SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &row))
+    return std::nullopt;
+  return static_cast<int>(static_cast<LRESULT>(row));
 }
 
 }  // namespace e2e

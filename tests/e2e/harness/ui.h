@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "harness/wait.h"
 
@@ -77,6 +78,15 @@ bool SetComboSelection(HWND parent, int id, int index);
 std::optional<int> GetComboCount(HWND parent, int id);
 // The text of one item of a combo box with strings.
 std::optional<std::string> GetComboItemText(HWND parent, int id, int index);
+
+// ---- List views ----------------------------------------------------------------
+// The texts of every row of a report list view in another process, `columns`
+// cells a row (at most 255 bytes each). The item structure and the text buffer
+// live in the program's own memory (VirtualAllocEx), since the list view reads
+// and writes them there. nullopt when the list does not answer.
+std::optional<std::vector<std::vector<std::string>>> GetListViewRows(HWND list, int columns);
+// The index of the row with the focus state, -1 when none; nullopt without an answer.
+std::optional<int> GetListViewFocusedRow(HWND list);
 
 // ---- Closing -----------------------------------------------------------------
 
