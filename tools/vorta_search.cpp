@@ -28,6 +28,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/byte_type.h"
 #include "journal/search/search_engine.h"
 
@@ -116,14 +120,57 @@ class Collect : public vorta::SearchHitSink {
   std::vector<SearchResult>* hits_;
 };
 
-void AppendEscaped(std::string& out, unsigned char c) {
+// Writes c at p, as \r, \n, \t or \\ where it is one of those; returns the end.
+char* PutEscaped(char* p, unsigned char c) {
   switch (c) {
-    case '\r': out += "\\r"; break;
-    case '\n': out += "\\n"; break;
-    case '\t': out += "\\t"; break;
-    case '\\': out += "\\\\"; break;
-    default: out += static_cast<char>(c);
+    case '\r': *p++ = '\\'; *p++ = 'r'; break;
+    case '\n': *p++ = '\\'; *p++ = 'n'; break;
+    case '\t': *p++ = '\\'; *p++ = 't'; break;
+    case '\\': *p++ = '\\'; *p++ = '\\'; break;
+    default: *p++ = static_cast<char>(c);
   }
+  return p;
+}
+
+// Writes the excerpt escaped at p; returns the end. The excerpt field is 64
+// bytes long whatever the excerpt's length, so it is read in whole blocks: the
+// bytes that need an escape are found 16 at a time and the rest copied as is.
+char* PutEscapedExcerpt(char* p, const char (&field)[64], std::size_t length) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), tab = _mm_set1_epi8('\t'),
+                backslash = _mm_set1_epi8('\\');
+  for (std::size_t block = 0; block < length; block += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field + block));
+    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, backslash)));
+    const std::size_t n = std::min<std::size_t>(16, length - block);
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special)) & ((1u << n) - 1);
+    if (bits == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+      p += n;
+      continue;
+    }
+    std::size_t k = 0;
+    while (bits) {
+      const std::size_t at = static_cast<std::size_t>(__builtin_ctz(bits));
+      std::memcpy(p, field + block + k, at - k);
+      p = PutEscaped(p + (at - k), static_cast<unsigned char>(field[block + at]));
+      k = at + 1;
+      bits &= bits - 1;
+    }
+    std::memcpy(p, field + block + k, n - k);
+    p += n - k;
+  }
+  return p;
+#else
+  for (std::size_t i = 0; i < length; ++i) p = PutEscaped(p, static_cast<unsigned char>(field[i]));
+  return p;
+#endif
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  char two[2];
+  out.append(two, static_cast<std::size_t>(PutEscaped(two, c) - two));
 }
 
 void AppendHexByte(std::string& out, unsigned char c) {
@@ -206,19 +253,53 @@ int main(int argc, char** argv) {
   std::sort(names.begin(), names.end());  // byte order
 
   const vorta::SearchPattern searchPattern(pattern, caseSensitive);
-  std::vector<std::vector<SearchResult>> hits(names.size());
-  std::vector<char> unreadable(names.size(), 0);
+  // Each file's lines are made by the thread that searched it; they are
+  // written in name order at the end.
+  struct FileLines {
+    std::string text;
+    std::size_t hits = 0;
+    bool unreadable = false;
+  };
+  std::vector<FileLines> lines(names.size());
   std::atomic<std::size_t> next{0};
+  std::atomic<bool> iconvFailed{false};
   auto work = [&] {
+    iconv_t toUtf8 = utf8 ? iconv_open("UTF-8", "CP932") : nullptr;
+    if (toUtf8 == reinterpret_cast<iconv_t>(-1)) {
+      iconvFailed = true;
+      return;
+    }
     std::vector<std::uint8_t> buffer;
+    std::vector<SearchResult> hits;
     for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < names.size();) {
       if (!ReadWhole(folder + "/" + names[i], &buffer)) {
-        unreadable[i] = 1;
+        lines[i].unreadable = true;
         continue;
       }
-      Collect sink(&hits[i]);
+      hits.clear();
+      Collect sink(&hits);
       vorta::ScanMonthFile(names[i], buffer, searchPattern, sink);
+      std::string& out = lines[i].text;
+      lines[i].hits = hits.size();
+      for (const SearchResult& hit : hits) {
+        const std::string_view excerpt(hit.excerpt, strnlen(hit.excerpt, sizeof hit.excerpt));
+        if (utf8) {
+          out.append(hit.date, 11);
+          out += '\t';
+          AppendUtf8(out, excerpt, toUtf8);
+          out += '\n';
+        } else {
+          // Room for every byte escaped, and for a whole block stored past the end.
+          char line[11 + 1 + 2 * sizeof hit.excerpt + 16 + 1];
+          std::memcpy(line, hit.date, 11);
+          line[11] = '\t';
+          char* p = PutEscapedExcerpt(line + 12, hit.excerpt, excerpt.size());
+          *p++ = '\n';
+          out.append(line, static_cast<std::size_t>(p - line));
+        }
+      }
     }
+    if (toUtf8) iconv_close(toUtf8);
   };
   // A second core pays once there is more than a little to read.
   const unsigned cores = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
@@ -227,37 +308,20 @@ int main(int argc, char** argv) {
   for (unsigned t = 0; t < helpers; ++t) threads.emplace_back(work);
   work();
   for (auto& t : threads) t.join();
+  if (iconvFailed) return Fail("iconv cannot convert CP932 to UTF-8 here");
 
-  iconv_t toUtf8 = utf8 ? iconv_open("UTF-8", "CP932") : nullptr;
-  if (toUtf8 == reinterpret_cast<iconv_t>(-1)) return Fail("iconv cannot convert CP932 to UTF-8 here");
-  std::string out;
   std::size_t total = 0;
   int status = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (unreadable[i]) {
+    if (lines[i].unreadable) {
       std::fprintf(stderr, "vorta-search: cannot read %s/%s\n", folder.c_str(), names[i].c_str());
       status = 1;
     }
-    for (const SearchResult& hit : hits[i]) {
-      out.append(hit.date, 11);
-      out += '\t';
-      const std::string_view excerpt(hit.excerpt, strnlen(hit.excerpt, sizeof hit.excerpt));
-      if (utf8) {
-        AppendUtf8(out, excerpt, toUtf8);
-      } else {
-        for (char c : excerpt) AppendEscaped(out, static_cast<unsigned char>(c));
-      }
-      out += '\n';
-    }
-    total += hits[i].size();
-    if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    if (!lines[i].text.empty()) std::fwrite(lines[i].text.data(), 1, lines[i].text.size(), stdout);
+    total += lines[i].hits;
   }
-  if (toUtf8) iconv_close(toUtf8);
-  out += std::to_string(total) + " hits\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  const std::string summary = std::to_string(total) + " hits\n";
+  std::fwrite(summary.data(), 1, summary.size(), stdout);
   if (std::fflush(stdout) != 0) return Fail(std::string("cannot write the results: ") + std::strerror(errno));
   return status;
 }

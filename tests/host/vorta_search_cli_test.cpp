@@ -94,6 +94,24 @@ TEST_F(VortaSearchTool, OptionsChooseCaseBytesAndTerminalText) {
   EXPECT_EQ(Tool({Folder(), "snow"}).out, "0 hits\n");
 }
 
+TEST_F(VortaSearchTool, EscapesAtEveryPlaceOfALongExcerpt) {
+  // Bytes to escape at the edges of the 16-byte blocks the excerpt is read in.
+  std::string text = "fog" + std::string(60, '.');
+  for (std::size_t at : {15u, 16u, 31u, 32u, 47u, 48u, 62u}) text[at] = "\r\n\t\\"[at % 4];
+  Write("201101.DAY", MonthFile({{1, text}}));
+  std::string expected = "2011/01/01 \t";
+  for (char c : text.substr(0, 63)) {
+    switch (c) {
+      case '\r': expected += "\\r"; break;
+      case '\n': expected += "\\n"; break;
+      case '\t': expected += "\\t"; break;
+      case '\\': expected += "\\\\"; break;
+      default: expected += c;
+    }
+  }
+  EXPECT_EQ(Tool({Folder(), "fog"}).out, expected + "\n1 hits\n");
+}
+
 TEST_F(VortaSearchTool, RefusesWhatItCannotSearch) {
   const struct {
     const char* name;
