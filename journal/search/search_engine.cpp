@@ -309,16 +309,21 @@ ScanOutcome ScanMonthFile(std::string_view fileName, std::span<const std::uint8_
     hit.date[9] = static_cast<char>('0' + day % 10);
     hit.date[10] = ' ';
     // The excerpt: to the end of the text but at most kExcerptMax bytes, and
-    // never the first half of a character that the cut would split.
+    // never the first half of a character that the cut would split. The hit
+    // starts a character, so the run of lead-range bytes that ends at the last
+    // byte kept tells by its parity whether that byte is a lead byte.
     const std::size_t room = std::min(kExcerptMax, n - at);
     const void* zero = std::memchr(text + at, kMaskedZero, room);
     std::size_t quoted = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - (text + at)) : room;
     if (quoted == kExcerptMax && at + quoted < n && text[at + quoted] != kMaskedZero) {
-      std::size_t k = 0;
-      while (k < quoted - 1) k += IsLeadMasked(text[at + k]) ? 2 : 1;
-      if (k == quoted - 1 && IsLeadMasked(text[at + k])) --quoted;
+      std::size_t q = at + quoted;
+      while (q > at && IsLeadMasked(text[q - 1])) --q;
+      if ((at + quoted - q) % 2 == 1) --quoted;  // the last byte kept opens a character
     }
-    for (std::size_t k = 0; k < quoted; ++k) hit.excerpt[k] = static_cast<char>(text[at + k] ^ kPayloadMask);
+    std::uint8_t excerpt[sizeof hit.excerpt] = {};
+    std::memcpy(excerpt, text + at, quoted);
+    for (std::size_t k = 0; k < sizeof excerpt; ++k) excerpt[k] = k < quoted ? excerpt[k] ^ kPayloadMask : 0;
+    std::memcpy(hit.excerpt, excerpt, sizeof excerpt);
     if (!sink.Add(hit)) return ScanOutcome::kStopped;
   }
   return ScanOutcome::kScanned;
