@@ -15,6 +15,10 @@ class CSearchDlg : public CDialog {
   CSearchDlg();
   ~CSearchDlg() override;
 
+  // For tests: the results block takes no more than `records` hits, as if
+  // memory ran out there; a negative value lifts the limit.
+  static void SetResultRoomForTesting(int records);
+
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;

@@ -23,6 +23,8 @@ int g_nSortAscending = 1;
 
 // No month file is larger than 255 records of the longest length the record
 // header can give; bytes past that can never be reached by the record walk.
+int g_nResultRoomForTesting = -1;
+
 constexpr DWORD kMonthFileReadLimit = 8 + 255 * (5 + 32767);
 
 int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
@@ -62,7 +64,10 @@ std::string ProgramFolder() {
 // ---------------------------------------------------------------------------
 // The results block
 
+void CSearchDlg::SetResultRoomForTesting(int records) { g_nResultRoomForTesting = records; }
+
 bool CSearchDlg::Results::Add(const vorta::SearchResult& hit) {
+  if (g_nResultRoomForTesting >= 0 && m_nHits >= g_nResultRoomForTesting) return false;
   if (m_nHits == m_nCapacity) {
     // The block grows by doubling, so that many hits do not copy it over and over.
     const int capacity = m_nCapacity ? m_nCapacity * 2 : 64;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -239,7 +240,9 @@ TEST_F(CalendarTest, FollowsEveryDateChangeOfTheJournal) {
   Click(IDC_TODAY);
   const SYSTEMTIME& today = dialog_.Today();
   months_.push_back({today.wYear, today.wMonth});
-  EXPECT_EQ(WindowText(Calendar()), "[" + std::to_string(today.wYear) + "年" + std::to_string(today.wMonth) + "月]");
+  char caption[32];
+  std::snprintf(caption, sizeof caption, "[%d年%d月]", today.wYear, today.wMonth);
+  EXPECT_EQ(WindowText(Calendar()), caption);
   EXPECT_EQ(Model().DayOfCell(Model().today_cell()), today.wDay);
   EXPECT_EQ(Model().today_cell(), Model().current_cell());
 }

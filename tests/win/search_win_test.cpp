@@ -252,6 +252,14 @@ TEST_F(SearchTest, ListsWhatTheEngineFindsWithTheUnsavedEntryAmongIt) {
   EXPECT_TRUE(Enabled(Item(IDC_VIEW_RESULT)));
   EXPECT_EQ(::GetFocus(), List());
   EXPECT_EQ(::SendMessageA(List(), LVM_GETITEMSTATE, 0, LVIS_FOCUSED), LVIS_FOCUSED) << "the first hit has the focus";
+  // With the focus in the list, "表示" looks like the default button; in the
+  // string's box, "検索" does.
+  auto looksDefault = [&](int id) { return (::GetWindowLongA(Item(id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON; };
+  EXPECT_TRUE(looksDefault(IDC_VIEW_RESULT));
+  EXPECT_FALSE(looksDefault(IDC_SEARCH));
+  ::SetFocus(Item(IDC_FIND_TEXT));
+  EXPECT_TRUE(looksDefault(IDC_SEARCH));
+  EXPECT_FALSE(looksDefault(IDC_VIEW_RESULT));
 
   // Letters in either case by default; the box makes case count.
   SearchFor("rain");
@@ -271,6 +279,22 @@ TEST_F(SearchTest, ListsWhatTheEngineFindsWithTheUnsavedEntryAmongIt) {
   EXPECT_EQ(ProfileValue("Find Count"), "3");
   EXPECT_EQ(ProfileValue("Find3"), "台風");
   EXPECT_EQ(ComboItems(), (std::vector<std::string>{"台風", "rain", "雨"}));
+}
+
+TEST_F(SearchTest, RunningOutOfMemoryListsWhatWasFoundAndSaysSo) {
+  WriteDiary();
+  OpenJournalAt("200907", 20);
+  OpenSearch();
+  CSearchDlg::SetResultRoomForTesting(2);
+  const auto boxes = boxes_.Run([&] { SearchFor("雨"); });
+  CSearchDlg::SetResultRoomForTesting(-1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind("メモリが不足しています。", 0), 0u) << boxes[0];
+  EXPECT_EQ(ListedRows().size(), 2u);
+  EXPECT_EQ(WindowText(Item(IDC_HIT_COUNT)), "2件");
+  EXPECT_EQ(ProfileValue("Find1"), "雨");
+  SearchFor("雨");
+  EXPECT_EQ(ListedRows().size(), 3u) << "the next search has room again";
 }
 
 TEST_F(SearchTest, AnEmptyStringChangesNothing) {
