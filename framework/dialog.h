@@ -2,6 +2,8 @@
 // (so that the application's PreTranslateMessage sees every message) or modeless.
 #pragma once
 
+#include <vector>
+
 #include "framework/wnd.h"
 
 class CDataExchange;
@@ -42,8 +44,11 @@ class CDialog : public CWnd {
   CWnd* m_pParentWnd;
 
  private:
+  friend void DDX_Control(CDataExchange* dx, int id, CWnd& control);
   static INT_PTR CALLBACK BindingDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The controls DDX_Control wrapped, released with the dialog's window.
+  std::vector<CWnd*> m_boundControls;
   bool m_bModal = false;
   bool m_bEndModal = false;
   int m_nModalResult = -1;

@@ -102,6 +102,11 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       return OnInitDialog();
+    case WM_NCDESTROY:
+      // The controls went before the dialog; their wrappers are free again.
+      for (CWnd* control : m_boundControls) control->ReleaseControl();
+      m_boundControls.clear();
+      break;
     case WM_COMMAND:
       if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == IDOK) {
@@ -121,7 +126,8 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL CDialog::PreTranslateMessage(MSG* msg) { return ::IsDialogMessageA(m_hWnd, msg); }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
-  if (control.m_hWnd == nullptr) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd);
+  if (control.m_hWnd == nullptr && control.AttachControl(dx->m_pDlgWnd->GetDlgItem(id)))
+    dx->m_pDlgWnd->m_boundControls.push_back(&control);
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {

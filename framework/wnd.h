@@ -4,6 +4,9 @@
 // that hands each message to the object's WindowProc; a window property points
 // back to the object. Dialogs are bound on the first message their
 // dialog procedure sees, so nothing that arrives before WM_INITDIALOG is lost.
+// Controls that only wrap a handle (DDX_Control) are not subclassed: their
+// messages never come our way, and each trip through a subclass chain has a
+// cost (on Wine a round trip to its server).
 #pragma once
 
 #include <windows.h>
@@ -35,6 +38,13 @@ class CWnd {
   BOOL Attach(HWND hwnd);
   // Binds this object to the dialog's control `id`.
   BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // Wraps a control that has no behaviour of its own: messages are sent
+  // through this object and FromHandle finds it, but the control is not
+  // subclassed, so its messages cost nothing on their way. The dialog that
+  // bound it (DDX_Control) lets it go when the dialog's window is destroyed.
+  BOOL AttachControl(HWND hwnd);
+  // Forgets a wrapped control's handle.
+  void ReleaseControl();
   // Unbinds without destroying the window.
   HWND Detach();
 
@@ -79,6 +89,7 @@ class CWnd {
   // Installs the subclass for `hwnd` and records the link.
   void Bind(HWND hwnd);
 
+
  private:
   friend LRESULT CALLBACK AfxBindingWndProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -89,6 +100,9 @@ class CWnd {
     LPARAM lParam;
   };
   CurrentMessage m_current{};
+  // While a message is being handled: set to true if the object is deleted
+  // meanwhile (a window object that deletes itself with its window).
+  bool* m_pDeleted = nullptr;
 };
 
 // Registers (once per process for each combination) a window class whose

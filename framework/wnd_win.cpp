@@ -72,6 +72,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 }
 
 CWnd::~CWnd() {
+  if (m_pDeleted) *m_pDeleted = true;
   // Unbind first so that no message of the dying window reaches a half
   // destroyed object.
   if (m_hWnd) {
@@ -96,6 +97,18 @@ BOOL CWnd::Attach(HWND hwnd) {
   return TRUE;
 }
 
+BOOL CWnd::AttachControl(HWND hwnd) {
+  if (!hwnd || m_hWnd || FromHandle(hwnd)) return FALSE;
+  m_hWnd = hwnd;
+  ::SetPropA(hwnd, kObjectProperty, this);
+  return TRUE;
+}
+
+void CWnd::ReleaseControl() {
+  if (m_hWnd && FromHandle(m_hWnd) == this) ::RemovePropA(m_hWnd, kObjectProperty);
+  m_hWnd = nullptr;
+}
+
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
   return Attach(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
@@ -115,9 +128,18 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   auto* wnd = reinterpret_cast<CWnd*>(ref);
   const CurrentMessage saved = wnd->m_current;
   wnd->m_current = {message, wParam, lParam};
+  // An object that deletes itself with its window may be gone when the
+  // handler returns; the flag tells, without asking the window.
+  bool deleted = false;
+  bool* const outer = wnd->m_pDeleted;
+  wnd->m_pDeleted = &deleted;
   const LRESULT result = wnd->WindowProc(message, wParam, lParam);
-  // An object that deletes itself with its window may be gone by now.
-  if (FromHandle(hwnd) == wnd) wnd->m_current = saved;
+  if (deleted) {
+    if (outer) *outer = true;
+    return result;
+  }
+  wnd->m_pDeleted = outer;
+  wnd->m_current = saved;
   if (message == WM_NCDESTROY) {
     ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
     ::RemovePropA(hwnd, kObjectProperty);

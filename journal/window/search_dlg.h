@@ -52,6 +52,8 @@ class CSearchDlg : public CDialog {
   // Reads the month files of the DATA folder into the results; false when
   // memory for them ran out.
   bool ScanDataFolder(const vorta::SearchPattern& pattern);
+  // One row per result record, the first one focused.
+  void InsertRows(vorta::SearchResult* records, int count);
   void OnCaseSensitive();
   void OnClearHistory();
   // Stores the history in the profile and lists it, newest first.

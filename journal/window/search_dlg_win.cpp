@@ -242,23 +242,7 @@ void CSearchDlg::RunSearch() {
   m_results.Free();
   const bool complete = ScanDataFolder(vorta::SearchPattern(m_szSearch, m_bCaseSensitive != 0));
 
-  if (vorta::SearchResult* records = m_results.Lock()) {
-    // Drawn once, after the last row.
-    m_lstResults.SendMessage(WM_SETREDRAW, FALSE);
-    for (int i = 0; i < m_results.count(); ++i) {
-      LVITEMA row = {};
-      row.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
-      row.iItem = i;
-      row.pszText = records[i].date;
-      row.cchTextMax = sizeof records[i].date;
-      row.lParam = reinterpret_cast<LPARAM>(&records[i]);
-      row.state = i == 0 ? LVIS_FOCUSED : 0;
-      row.stateMask = LVIS_FOCUSED;
-      m_lstResults.InsertItem(row);
-    }
-    m_lstResults.SendMessage(WM_SETREDRAW, TRUE);
-    m_lstResults.InvalidateRect(nullptr, TRUE);
-  }
+  if (vorta::SearchResult* records = m_results.Lock()) InsertRows(records, m_results.count());
   const int rows = m_lstResults.GetItemCount();
   char count[32];
   std::snprintf(count, sizeof count, "%d件", rows);
@@ -270,6 +254,28 @@ void CSearchDlg::RunSearch() {
   SaveHistory();
   StopAnimation();
   if (!complete) AfxMessageBox(kOutOfMemory, MB_ICONEXCLAMATION);
+}
+
+void CSearchDlg::InsertRows(vorta::SearchResult* records, int count) {
+  // Drawn once, after the last row.
+  m_lstResults.SendMessage(WM_SETREDRAW, FALSE);
+  m_lstResults.SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count));
+  for (int i = 0; i < count; ++i) {
+    LVITEMA row = {};
+    // Only the first row has a state to set (the focus); the others have
+    // none, and setting none would still cost each row its notifications.
+    row.mask = LVIF_TEXT | LVIF_PARAM | (i == 0 ? LVIF_STATE : 0);
+    row.iItem = i;
+    row.pszText = records[i].date;
+    row.cchTextMax = sizeof records[i].date;
+    row.lParam = reinterpret_cast<LPARAM>(&records[i]);
+    row.state = i == 0 ? LVIS_FOCUSED : 0;
+    row.stateMask = LVIS_FOCUSED;
+    // The excerpt column, never set, is asked for when drawn (LVN_GETDISPINFOA).
+    m_lstResults.InsertItem(row);
+  }
+  m_lstResults.SendMessage(WM_SETREDRAW, TRUE);
+  m_lstResults.InvalidateRect(nullptr, TRUE);
 }
 
 bool CSearchDlg::ScanDataFolder(const vorta::SearchPattern& pattern) {
@@ -376,6 +382,8 @@ LRESULT CSearchDlg::OnNotify(NMHDR* header) {
       case NM_SETFOCUS: ShowDefaultButton(IDC_VIEW_RESULT); return 0;
       case LVN_GETDISPINFOA: OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(header)); return 0;
       case LVN_COLUMNCLICK: OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem); return 0;
+      // Clearing the list needs no word per row.
+      case LVN_DELETEALLITEMS: return TRUE;
     }
   }
   return Default();
