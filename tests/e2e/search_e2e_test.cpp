@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "journal/search/search_engine.h"
 #include "journal_fixture.h"
+#include "tests/common/engine_rows_win.h"
 
 namespace {
 
@@ -21,16 +21,7 @@ using namespace e2e;
 constexpr int kSearch = 1020, kFindText = 1038, kResultList = 1037, kHitCount = 1039, kView = 3;
 constexpr char kSearchTitle[] = "検索";
 
-using Rows = std::vector<std::string>;  // "date|excerpt"
-
-class Collect : public vorta::SearchHitSink {
- public:
-  bool Add(const vorta::SearchResult& hit) override {
-    rows.push_back(std::string(hit.date) + "|" + hit.excerpt);
-    return true;
-  }
-  Rows rows;
-};
+using Rows = vorta::testing::SearchRows;  // "date|excerpt"
 
 class SearchE2ETest : public JournalTest {
  protected:
@@ -68,21 +59,8 @@ class SearchE2ETest : public JournalTest {
     for (const auto& row : Listed()) dates.push_back(row.substr(0, 10));
     return dates;
   }
-  // What the engine finds in the installed DATA folder, in the folder's order.
-  Rows EngineRows(const std::string& text) const {
-    Collect sink;
-    const vorta::SearchPattern pattern(text, false);
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(Data("DATA\\*.DAY").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    do {
-      const std::string bytes = ReadFileBytes(Data(std::string("DATA\\") + found.cFileName)).value_or("");
-      const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-      vorta::ScanMonthFile(found.cFileName, data, pattern, sink);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return sink.rows;
-  }
+  // What the engine finds in the installed DATA folder.
+  Rows EngineRows(const std::string& text) const { return vorta::testing::EngineRows(Data("DATA"), text, false); }
   // A click on a column header of the result list, as the mouse makes it.
   void ClickHeader(int column) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));

@@ -20,58 +20,12 @@
 
 namespace {
 
-// Hands the messages waiting on this thread to the program's loop steps.
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!AfxGetApp()->PreTranslateMessage(&msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  }
-}
-
-std::string WindowText(HWND hwnd) {
-  char text[256] = {};
-  ::GetWindowTextA(hwnd, text, sizeof text);
-  return text;
-}
-
-class CalendarTest : public ::testing::Test {
+class CalendarTest : public HostedJournalTest {
  protected:
-  void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-calendar-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    AfxGetApp()->m_pszProfileName = profile_;
-    data_ = ProgramFolder() + "DATA";
-    ::CreateDirectoryA(data_.c_str(), nullptr);
-    boxes_.Start();
-  }
-  void TearDown() override {
-    EXPECT_EQ(boxes_.Take(), std::vector<std::string>{}) << "messages nobody expected";
-    boxes_.Stop();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    if (dialog_.m_hWnd) dialog_.DestroyWindow();
-    for (const auto& [year, month] : months_) ::DeleteFileA(MonthPath(year, month).c_str());
-    ::RemoveDirectoryA(data_.c_str());
-    ::DeleteFileA(profile_.c_str());
-  }
-
-  // Opens the journal at a date; the calendar too when `calendarShown` is 1.
   void OpenAt(const char* yearMonth, WORD day, int calendarShown = 0) {
-    dialog_.m_nFontSizeItem = IDM_FONT_MEDIUM;
-    dialog_.m_bCalendarShown = calendarShown;
-    ASSERT_TRUE(dialog_.Create(IDD_JOURNAL));
-    AfxGetApp()->m_pMainWnd = &dialog_;
-    dialog_.GoToDate(yearMonth, day);
-    months_.push_back({std::atoi(std::string(yearMonth, 4).c_str()), std::atoi(std::string(yearMonth + 4, 2).c_str())});
+    OpenJournalAt(yearMonth, day, calendarShown);
   }
-  void Click(int id) {
-    HWND item = ::GetDlgItem(dialog_.m_hWnd, id);
-    dialog_.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
-  }
+  void Click(int id) { HostedJournalTest::Click(dialog_.m_hWnd, id); }
   void OpenCalendar() {
     Click(IDC_CALENDAR);
     ASSERT_TRUE(Calendar()) << "no calendar window";
@@ -97,11 +51,6 @@ class CalendarTest : public ::testing::Test {
     ADD_FAILURE() << "no cell holds day " << day;
   }
 
-  std::string profile_;
-  std::string data_;
-  std::vector<std::pair<int, int>> months_;
-  CJournalDlg dialog_;
-  BoxAnswerer boxes_;
 };
 
 TEST_F(CalendarTest, OpensBesideTheJournalAndLocksItsButton) {
@@ -232,14 +181,10 @@ TEST_F(CalendarTest, FollowsEveryDateChangeOfTheJournal) {
     EXPECT_EQ(shown.day, s.day);
     EXPECT_EQ(Model().DayOfCell(Model().current_cell()), s.day);
   }
-  months_.push_back({2009, 6});
-  months_.push_back({2008, 6});
-  months_.push_back({2008, 5});
 
   // Today: back in today's month, today's cell is known.
   Click(IDC_TODAY);
   const SYSTEMTIME& today = dialog_.Today();
-  months_.push_back({today.wYear, today.wMonth});
   char caption[32];
   std::snprintf(caption, sizeof caption, "[%d年%d月]", today.wYear, today.wMonth);
   EXPECT_EQ(WindowText(Calendar()), caption);

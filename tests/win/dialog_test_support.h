@@ -13,10 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "framework/app.h"
 #include "journal/data/month_buffer.h"
 #include "journal/data/month_codec.h"
 #include "journal/data/month_file_win.h"
 #include "journal/res/resource.h"
+#include "journal/window/journal_dlg.h"
 
 namespace {
 
@@ -25,6 +29,23 @@ inline std::string ProgramFolder() {
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path);
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// Hands the messages waiting on this thread to the program's loop steps.
+inline void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!AfxGetApp()->PreTranslateMessage(&msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+}
+
+inline std::string WindowText(HWND hwnd) {
+  char text[256] = {};
+  ::GetWindowTextA(hwnd, text, sizeof text);
+  return text;
 }
 
 inline std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
@@ -132,5 +153,59 @@ inline bool WriteFullDamagedMonth(int year, int month) {
   full.Assign(payload, 255);
   return WriteBytes(MonthPath(year, month), vorta::EncodeMonthFile(full));
 }
+
+// The journal's main dialog hosted in the test's own process, with a profile
+// of its own and the DATA folder beside the test program, emptied afterwards.
+// Message boxes are answered (and any nobody expected fails the test).
+class HostedJournalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AfxWinInit(::GetModuleHandleA(nullptr));
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    profile_ = std::string(temp) + "vorta-" + ::testing::UnitTest::GetInstance()->current_test_suite()->name() +
+               "-" + std::to_string(::GetCurrentProcessId()) + ".INI";
+    ::DeleteFileA(profile_.c_str());
+    AfxGetApp()->m_pszProfileName = profile_;
+    data_ = ProgramFolder() + "DATA";
+    ::CreateDirectoryA(data_.c_str(), nullptr);
+    boxes_.Start();
+  }
+  void TearDown() override {
+    EXPECT_EQ(boxes_.Take(), std::vector<std::string>{}) << "messages nobody expected";
+    boxes_.Stop();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    if (dialog_.m_hWnd) dialog_.DestroyWindow();
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((data_ + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileA((data_ + "\\" + found.cFileName).c_str());
+      } while (::FindNextFileA(find, &found));
+      ::FindClose(find);
+    }
+    ::RemoveDirectoryA(data_.c_str());
+    ::DeleteFileA(profile_.c_str());
+  }
+
+  // Opens the journal at a date ("YYYYMM" and the day); the calendar too
+  // when `calendarShown` is 1.
+  void OpenJournalAt(const char* yearMonth, WORD day, int calendarShown = 0) {
+    dialog_.m_nFontSizeItem = IDM_FONT_MEDIUM;
+    dialog_.m_bCalendarShown = calendarShown;
+    ASSERT_TRUE(dialog_.Create(IDD_JOURNAL));
+    AfxGetApp()->m_pMainWnd = &dialog_;
+    dialog_.GoToDate(yearMonth, day);
+  }
+  // A click on a button of `dialog`, as the button reports it.
+  static void Click(HWND dialog, int id) {
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+  }
+
+  std::string profile_;
+  std::string data_;
+  CJournalDlg dialog_;
+  BoxAnswerer boxes_;
+};
 
 }  // namespace

@@ -18,67 +18,15 @@
 #include "journal/res/resource.h"
 #include "journal/search/search_engine.h"
 #include "journal/window/journal_dlg.h"
+#include "tests/common/engine_rows_win.h"
 #include "tests/win/dialog_test_support.h"
 
 namespace {
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!AfxGetApp()->PreTranslateMessage(&msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-  }
-}
+using Rows = vorta::testing::SearchRows;  // "date|excerpt"
 
-std::string WindowText(HWND hwnd) {
-  char text[256] = {};
-  ::GetWindowTextA(hwnd, text, sizeof text);
-  return text;
-}
-
-using Rows = std::vector<std::string>;  // "date|excerpt"
-
-class Collect : public vorta::SearchHitSink {
+class SearchTest : public HostedJournalTest {
  public:
-  bool Add(const vorta::SearchResult& hit) override {
-    rows.push_back(std::string(hit.date) + "|" + hit.excerpt);
-    return true;
-  }
-  Rows rows;
-};
-
-class SearchTest : public ::testing::Test {
- public:
-  void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-search-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    ::DeleteFileA(profile_.c_str());
-    AfxGetApp()->m_pszProfileName = profile_;
-    data_ = ProgramFolder() + "DATA";
-    ::CreateDirectoryA(data_.c_str(), nullptr);
-    boxes_.Start();
-  }
-  void TearDown() override {
-    EXPECT_EQ(boxes_.Take(), std::vector<std::string>{}) << "messages nobody expected";
-    boxes_.Stop();
-    AfxGetApp()->m_pMainWnd = nullptr;
-    if (dialog_.m_hWnd) dialog_.DestroyWindow();
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA((data_ + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ::DeleteFileA((data_ + "\\" + found.cFileName).c_str());
-      } while (::FindNextFileA(find, &found));
-      ::FindClose(find);
-    }
-    ::RemoveDirectoryA(data_.c_str());
-    ::DeleteFileA(profile_.c_str());
-  }
-
   void WriteMonth(int year, int month, const std::vector<std::pair<int, std::string>>& days) {
     vorta::MonthBuffer buffer;
     for (const auto& [day, text] : days) buffer.PutDayRecord(day, text, 0, 0, 0);
@@ -102,15 +50,6 @@ class SearchTest : public ::testing::Test {
     return store.GetString("Find History", key, "(none)");
   }
 
-  void OpenJournalAt(const char* yearMonth, WORD day) {
-    dialog_.m_nFontSizeItem = IDM_FONT_MEDIUM;
-    ASSERT_TRUE(dialog_.Create(IDD_JOURNAL));
-    AfxGetApp()->m_pMainWnd = &dialog_;
-    dialog_.GoToDate(yearMonth, day);
-  }
-  void Click(HWND dialog, int id) {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-  }
   void OpenSearch() {
     Click(dialog_.m_hWnd, IDC_SEARCH);
     ASSERT_TRUE(dialog_.IsSearchOpen()) << "no search window";
@@ -140,20 +79,8 @@ class SearchTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) rows.push_back(CellText(i, 0) + "|" + CellText(i, 1));
     return rows;
   }
-  // What the engine finds in the DATA folder, in the order the folder lists its files.
   Rows EngineRows(const std::string& text, bool caseSensitive) {
-    Collect sink;
-    const vorta::SearchPattern pattern(text, caseSensitive);
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA((data_ + "\\*.DAY").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    do {
-      const auto bytes = ReadBytes(data_ + "\\" + found.cFileName);
-      std::vector<std::uint8_t> data(bytes->begin(), bytes->end());
-      vorta::ScanMonthFile(found.cFileName, data, pattern, sink);
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-    return sink.rows;
+    return vorta::testing::EngineRows(data_, text, caseSensitive);
   }
   void ClickColumn(int column) {
     NMLISTVIEW click = {};
@@ -182,10 +109,6 @@ class SearchTest : public ::testing::Test {
   bool Enabled(HWND hwnd) { return ::IsWindowEnabled(hwnd) != FALSE; }
   std::string Title() { return WindowText(::GetDlgItem(dialog_.m_hWnd, IDC_TITLE_GROUP)); }
 
-  std::string profile_;
-  std::string data_;
-  CJournalDlg dialog_;
-  BoxAnswerer boxes_;
 };
 
 TEST_F(SearchTest, OpensEmptyBesideTheJournalAndLocksItsButton) {
