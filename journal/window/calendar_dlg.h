@@ -28,9 +28,6 @@ class CCalendarDlg : public CDialog {
  private:
   void OnDestroy();
   void SetCaption(WORD year, WORD month);
-  // Puts the window at the stored position, pulled back to the journal's
-  // corner when it lies beyond the screen.
-  void PlaceWindow();
 
   CJournalDlg* m_pOwner = nullptr;
   CCalendarWnd* m_pGrid = nullptr;  // deletes itself with its window

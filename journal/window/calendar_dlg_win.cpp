@@ -39,18 +39,8 @@ BOOL CCalendarDlg::OnInitDialog() {
   }
   m_pGrid = grid;
 
-  PlaceWindow();
+  m_pOwner->PlaceOwnedWindow(*this, &m_pOwner->m_nCalendarX, &m_pOwner->m_nCalendarY);
   return TRUE;
-}
-
-void CCalendarDlg::PlaceWindow() {
-  RECT journal{};
-  m_pOwner->GetWindowRect(&journal);
-  if (m_pOwner->m_nCalendarX > ::GetSystemMetrics(SM_CXSCREEN)) m_pOwner->m_nCalendarX = journal.left;
-  if (m_pOwner->m_nCalendarY > ::GetSystemMetrics(SM_CYSCREEN)) m_pOwner->m_nCalendarY = journal.top;
-  RECT own{};
-  GetWindowRect(&own);
-  MoveWindow(m_pOwner->m_nCalendarX, m_pOwner->m_nCalendarY, own.right - own.left, own.bottom - own.top, TRUE);
 }
 
 void CCalendarDlg::SetCaption(WORD year, WORD month) {
@@ -72,9 +62,7 @@ void CCalendarDlg::Update() {
 void CCalendarDlg::OnCancel() {
   CJournalDlg* owner = m_pOwner;
   DestroyWindow();
-  // The journal takes the activation back with its focus lost (the Calendar
-  // button had it and was disabled): the diarist goes on in the editor.
-  if (owner && ::GetActiveWindow() == owner->m_hWnd) ::SetFocus(owner->GetDlgItem(IDC_EDITOR));
+  if (owner) owner->ReturnFromOwnedWindow();
 }
 
 void CCalendarDlg::OnDestroy() {

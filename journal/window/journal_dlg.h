@@ -47,6 +47,14 @@ class CJournalDlg : public CDialog {
   // The calendar window, open while its window exists.
   CCalendarDlg& Calendar() { return m_dlgCalendar; }
   bool IsCalendarOpen() const { return m_dlgCalendar.IsWindow(); }
+  // Puts one of the journal's own windows (calendar, search) at its stored
+  // position (x, y), pulled back to the journal's corner, and stored so, when
+  // it lies beyond the screen; the window keeps its size.
+  void PlaceOwnedWindow(CWnd& window, int* x, int* y);
+  // When one of those windows has closed: the diarist goes on in the editor
+  // if the journal took the activation back.
+  void ReturnFromOwnedWindow();
+
   // The search window, open while its window exists.
   CSearchDlg& Search() { return m_dlgSearch; }
   bool IsSearchOpen() const { return m_dlgSearch.IsWindow(); }

@@ -387,6 +387,22 @@ void CJournalDlg::OnCalendar() {
   if (!m_dlgCalendar.IsWindow()) m_dlgCalendar.Create(IDD_CALENDAR, this);
 }
 
+void CJournalDlg::PlaceOwnedWindow(CWnd& window, int* x, int* y) {
+  RECT journal{};
+  GetWindowRect(&journal);
+  if (*x > ::GetSystemMetrics(SM_CXSCREEN)) *x = journal.left;
+  if (*y > ::GetSystemMetrics(SM_CYSCREEN)) *y = journal.top;
+  RECT own{};
+  window.GetWindowRect(&own);
+  window.MoveWindow(*x, *y, own.right - own.left, own.bottom - own.top, TRUE);
+}
+
+void CJournalDlg::ReturnFromOwnedWindow() {
+  // The journal takes the activation back with its focus lost (the button
+  // that opened the window had it, and was disabled while it was open).
+  if (::GetActiveWindow() == m_hWnd) FocusEditor();
+}
+
 void CJournalDlg::OnSearch() {
   if (!m_dlgSearch.IsWindow()) m_dlgSearch.Create(IDD_SEARCH, this);
 }

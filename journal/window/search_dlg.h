@@ -65,7 +65,6 @@ class CSearchDlg : public CDialog {
   // Gives one of the push buttons the default-button look.
   void ShowDefaultButton(int id);
   void StopAnimation();
-  void PlaceWindow();
   void OnDestroy();
 
   CWinApp* m_pApp = nullptr;

@@ -159,7 +159,7 @@ BOOL CSearchDlg::OnInitDialog() {
   for (const std::string& text : stored.read)
     m_cboSearch.SendMessage(CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 
-  PlaceWindow();
+  m_pOwner->PlaceOwnedWindow(*this, &m_pOwner->m_nSearchX, &m_pOwner->m_nSearchY);
   m_cboSearch.SendMessage(CB_LIMITTEXT, vorta::kSearchStringMax);
 
   RECT frame{};
@@ -172,22 +172,10 @@ BOOL CSearchDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CSearchDlg::PlaceWindow() {
-  RECT journal{};
-  m_pOwner->GetWindowRect(&journal);
-  if (m_pOwner->m_nSearchX > ::GetSystemMetrics(SM_CXSCREEN)) m_pOwner->m_nSearchX = journal.left;
-  if (m_pOwner->m_nSearchY > ::GetSystemMetrics(SM_CYSCREEN)) m_pOwner->m_nSearchY = journal.top;
-  RECT own{};
-  GetWindowRect(&own);
-  MoveWindow(m_pOwner->m_nSearchX, m_pOwner->m_nSearchY, own.right - own.left, own.bottom - own.top, TRUE);
-}
-
 void CSearchDlg::OnCancel() {
   CJournalDlg* owner = m_pOwner;
   DestroyWindow();
-  // The journal takes the activation back with its search button disabled
-  // until a moment ago: the diarist goes on in the editor.
-  if (owner && ::GetActiveWindow() == owner->m_hWnd) ::SetFocus(owner->GetDlgItem(IDC_EDITOR));
+  if (owner) owner->ReturnFromOwnedWindow();
 }
 
 void CSearchDlg::OnDestroy() {
