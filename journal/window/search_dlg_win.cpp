@@ -9,6 +9,7 @@
 
 #include "common/ini_file_win.h"
 #include "common/path.h"
+#include "common/scoped_handle_win.h"
 #include "journal/res/resource.h"
 #include "journal/window/journal_dlg.h"
 
@@ -21,10 +22,11 @@ constexpr char kOutOfMemory[] = "メモリが不足しています。ここま�
 // 0 descending. The first click on "日付" sorts from the oldest day.
 int g_nSortAscending = 1;
 
-// No month file is larger than 255 records of the longest length the record
-// header can give; bytes past that can never be reached by the record walk.
+// Hits the results block takes before it fails as if memory ran out; -1: no limit.
 int g_nResultRoomForTesting = -1;
 
+// No month file is larger than 255 records of the longest length the record
+// header can give; bytes past that can never be reached by the record walk.
 constexpr DWORD kMonthFileReadLimit = 8 + 255 * (5 + 32767);
 
 int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
@@ -34,22 +36,22 @@ int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
   return HIWORD(sort) ? ::lstrcmpA(a->date, b->date) : ::lstrcmpA(b->date, a->date);
 }
 
-// Reads up to `limit` bytes of the file at `path` into `bytes`; false when it
-// cannot be opened.
+// Reads the file at `path` (no more of it than a month file can use) into
+// `bytes`; false when it cannot be opened.
 bool ReadMonthFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_ARCHIVE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const vorta::ScopedFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr));
+  if (!file.valid()) return false;
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file, &size)) size.QuadPart = 0;
+  if (!::GetFileSizeEx(file.get(), &size)) size.QuadPart = 0;
   bytes->resize(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, kMonthFileReadLimit)));
   DWORD got = 0;
   std::size_t total = 0;
   while (total < bytes->size() &&
-         ::ReadFile(file, bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &got, nullptr) && got > 0)
+         ::ReadFile(file.get(), bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &got, nullptr) &&
+         got > 0)
     total += got;
-  bytes->resize(total);
-  ::CloseHandle(file);
+  bytes->resize(total);  // a file that shrank meanwhile is searched as it was read
   return true;
 }
 
