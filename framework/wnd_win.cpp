@@ -10,8 +10,13 @@
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x564F5254;  // one subclass of ours per window
-// The window property that points back to the bound object.
-constexpr char kObjectProperty[] = "VortaCWnd";
+// The window property that points back to the bound object, named by an atom
+// added once: a property named by a string takes an atom reference each time
+// it is set, which a window destroyed with the property still set would keep.
+const char* ObjectProperty() {
+  static const ATOM atom = ::GlobalAddAtomA("VortaCWnd");
+  return atom ? MAKEINTATOM(atom) : "VortaCWnd";
+}
 // The window being made by CreateEx on this thread: bound on its first message.
 thread_local CWnd* t_creating = nullptr;
 }
@@ -82,12 +87,12 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+  return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, ObjectProperty())) : nullptr;
 }
 
 void CWnd::Bind(HWND hwnd) {
   m_hWnd = hwnd;
-  ::SetPropA(hwnd, kObjectProperty, this);
+  ::SetPropA(hwnd, ObjectProperty(), this);
   ::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -100,12 +105,12 @@ BOOL CWnd::Attach(HWND hwnd) {
 BOOL CWnd::AttachControl(HWND hwnd) {
   if (!hwnd || m_hWnd || FromHandle(hwnd)) return FALSE;
   m_hWnd = hwnd;
-  ::SetPropA(hwnd, kObjectProperty, this);
+  ::SetPropA(hwnd, ObjectProperty(), this);
   return TRUE;
 }
 
 void CWnd::ReleaseControl() {
-  if (m_hWnd && FromHandle(m_hWnd) == this) ::RemovePropA(m_hWnd, kObjectProperty);
+  if (m_hWnd && FromHandle(m_hWnd) == this) ::RemovePropA(m_hWnd, ObjectProperty());
   m_hWnd = nullptr;
 }
 
@@ -117,7 +122,7 @@ HWND CWnd::Detach() {
   HWND hwnd = m_hWnd;
   if (hwnd) {
     ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-    ::RemovePropA(hwnd, kObjectProperty);
+    ::RemovePropA(hwnd, ObjectProperty());
   }
   m_hWnd = nullptr;
   return hwnd;
@@ -142,7 +147,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   wnd->m_current = saved;
   if (message == WM_NCDESTROY) {
     ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-    ::RemovePropA(hwnd, kObjectProperty);
+    ::RemovePropA(hwnd, ObjectProperty());
     wnd->m_hWnd = nullptr;
     wnd->PostNcDestroy();
   }

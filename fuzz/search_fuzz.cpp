@@ -28,9 +28,10 @@ class Collect : public SearchHitSink {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // First byte: the length of the search string; then the string; then the file.
+  // First byte: the length of the search string (1 to 50); then the string;
+  // then the file.
   if (size < 1) return 0;
-  const std::size_t length = std::min<std::size_t>(data[0] % 8 + 1, size - 1);
+  const std::size_t length = std::min<std::size_t>(data[0] % kSearchStringMax + 1, size - 1);
   const std::string_view pattern(reinterpret_cast<const char*>(data + 1), length);
   const std::span<const std::uint8_t> file(data + 1 + length, size - 1 - length);
   for (bool caseSensitive : {false, true}) {

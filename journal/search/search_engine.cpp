@@ -103,7 +103,7 @@ __attribute__((target("avx2"))) std::size_t FindCandidateAvx2(const std::uint8_t
 
 using FindCandidateFn = std::size_t (*)(const std::uint8_t*, std::size_t, const Filter&);
 
-FindCandidateFn ChooseFindCandidate() {
+FindCandidateFn BestFindCandidate() {
 #ifdef VORTA_SEARCH_X86
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2")) return FindCandidateAvx2;
@@ -113,7 +113,12 @@ FindCandidateFn ChooseFindCandidate() {
 #endif
 }
 
-const FindCandidateFn kFindCandidate = ChooseFindCandidate();
+// The filter in use: the best one, chosen on first use (so that a scan from
+// another file's static initialiser finds it set), unless a test chose.
+FindCandidateFn& FindCandidate() {
+  static FindCandidateFn chosen = BestFindCandidate();
+  return chosen;
+}
 
 // A rough weight of how often a byte turns up in diary text: the leads of
 // kana and punctuation and the line breaks are everywhere.
@@ -131,11 +136,24 @@ std::uint16_t ReadU16(const std::uint8_t* p) {
 
 }  // namespace
 
+void SetSearchFilterLevelForTesting(SearchFilterLevel level) {
+  switch (level) {
+    case SearchFilterLevel::kBest: FindCandidate() = BestFindCandidate(); break;
+#ifdef VORTA_SEARCH_X86
+    case SearchFilterLevel::kSse2: FindCandidate() = FindCandidateSse2; break;
+#else
+    case SearchFilterLevel::kSse2: FindCandidate() = FindCandidateScalar; break;
+#endif
+    case SearchFilterLevel::kScalar: FindCandidate() = FindCandidateScalar; break;
+  }
+}
+
 void UpperSingleBytes(std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c == 0) return;  // the text ends at its zero byte
     if (IsLeadByte(c)) {
+      if (i + 1 < text.size() && text[i + 1] == '\0') return;  // a lead byte just before the end
       ++i;  // the trail byte, whatever it looks like
       continue;
     }
@@ -203,7 +221,7 @@ class MonthScanner {
     std::size_t knownStart = 0;  // a character starts here, at or before the next candidate
     std::size_t from = 0;
     while (from + m <= n) {
-      const std::size_t found = kFindCandidate(t + from, n - m + 1 - from, filter_);
+      const std::size_t found = FindCandidate()(t + from, n - m + 1 - from, filter_);
       if (found == kNone) return kNone;
       const std::size_t c = from + found;
       // A zero byte before the candidate ends the text. The occurrence itself

@@ -54,7 +54,7 @@ class SearchPattern {
   bool caseSensitive_ = false;
   // The pattern XORed with the payload mask, and for each byte the mask that
   // a text byte is ANDed with before the comparison: 0xDF where a letter may
-  // be either case (which leaves a superset to check), else 0xFF.
+  // be either case, else 0xFF.
   std::uint8_t masked_[kSearchStringMax] = {};
   std::uint8_t compareMask_[kSearchStringMax] = {};
   // The two bytes the filter looks at, as offsets into the pattern.
@@ -83,12 +83,22 @@ enum class ScanOutcome {
 // year from 1 to 9999 and a month from 01 to 12; false for any other name.
 bool MonthFileDatePrefix(std::string_view fileName, char (&prefix)[9]);
 
+// The most bytes of a month file the record walk can reach: 255 records of the
+// longest length a record header can give. Readers need read no further.
+constexpr std::size_t kMonthFileReadLimit = 8 + 255 * (5 + 32767);
+
 // Searches the day records of one month file (its name without the folder,
-// and all its bytes) and hands the hits to `sink` in record order. Never reads
-// outside `bytes`: the walk ends at the end of the data, at a record running
-// past it, and at the count the header gives. A record's text ends at its
-// first zero byte; records of days the month does not have are not searched.
+// and its bytes) and hands the hits to `sink` in record order. Never reads
+// outside `bytes`: the walk ends at the count the header gives, at the payload
+// length it gives or the end of the data if that comes first, and at a record
+// running past the payload. A record's text ends at its first zero byte;
+// records of days the month does not have are not searched.
 ScanOutcome ScanMonthFile(std::string_view fileName, std::span<const std::uint8_t> bytes,
                           const SearchPattern& pattern, SearchHitSink& sink);
+
+// For tests: which candidate filter the scans use. kBest is the fastest the
+// processor has; the others let every variant be checked on any machine.
+enum class SearchFilterLevel { kBest, kSse2, kScalar };
+void SetSearchFilterLevelForTesting(SearchFilterLevel level);
 
 }  // namespace vorta

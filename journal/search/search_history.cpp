@@ -62,10 +62,13 @@ std::vector<ProfileWrite> HistorySaveWrites(const SearchHistory& history) {
   return writes;
 }
 
-std::vector<ProfileWrite> HistoryClearWrites(std::size_t count) {
+std::vector<ProfileWrite> HistoryClearWrites(const IniStore& profile, std::size_t count) {
   std::vector<ProfileWrite> writes;
   writes.emplace_back(kFindCountKey, "0");
   for (std::size_t j = 1; j <= count; ++j) writes.emplace_back(FindKey(j), "");
+  for (std::size_t j = count + 1; j <= kHistoryKeysReadMaximum; ++j) {
+    if (!profile.GetString(kFindHistorySection, FindKey(j), "").empty()) writes.emplace_back(FindKey(j), "");
+  }
   return writes;
 }
 

@@ -57,7 +57,10 @@ StoredHistory ReadStoredHistory(const IniStore& profile);
 std::vector<ProfileWrite> HistorySaveWrites(const SearchHistory& history);
 
 // The writes that clear a history of `count` strings: "Find Count" "0", then
-// "Find1" to "FindN" with empty values (the keys stay).
-std::vector<ProfileWrite> HistoryClearWrites(std::size_t count);
+// "Find1" to "FindN" with empty values (the keys stay), and every later key
+// up to kHistoryKeysReadMaximum that `profile` still holds a string in (the
+// repeats and the overflow of a longer stored list), so that nothing searched
+// for is left behind. Keys the profile does not have are not added.
+std::vector<ProfileWrite> HistoryClearWrites(const IniStore& profile, std::size_t count);
 
 }  // namespace vorta

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/byte_type.h"
 #include "common/ini_file_win.h"
 #include "common/path.h"
 #include "common/scoped_handle_win.h"
@@ -25,10 +26,6 @@ int g_nSortAscending = 1;
 // Hits the results block takes before it fails as if memory ran out; -1: no limit.
 int g_nResultRoomForTesting = -1;
 
-// No month file is larger than 255 records of the longest length the record
-// header can give; bytes past that can never be reached by the record walk.
-constexpr DWORD kMonthFileReadLimit = 8 + 255 * (5 + 32767);
-
 int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
   const auto* a = reinterpret_cast<const vorta::SearchResult*>(first);
   const auto* b = reinterpret_cast<const vorta::SearchResult*>(second);
@@ -37,21 +34,26 @@ int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
 }
 
 // Reads the file at `path` (no more of it than a month file can use) into
-// `bytes`; false when it cannot be opened.
+// `bytes`; false when it cannot be opened or read.
 bool ReadMonthFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  const vorta::ScopedFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  // Shared for writing and deleting too: a month that a backup or sync
+  // program holds open is still searched.
+  const vorta::ScopedFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                    OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr));
   if (!file.valid()) return false;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size)) size.QuadPart = 0;
-  bytes->resize(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, kMonthFileReadLimit)));
-  DWORD got = 0;
+  bytes->resize(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, vorta::kMonthFileReadLimit)));
   std::size_t total = 0;
-  while (total < bytes->size() &&
-         ::ReadFile(file.get(), bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &got, nullptr) &&
-         got > 0)
+  while (total < bytes->size()) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &got, nullptr))
+      return false;
+    if (got == 0) break;  // a file that shrank meanwhile is searched as it was read
     total += got;
-  bytes->resize(total);  // a file that shrank meanwhile is searched as it was read
+  }
+  bytes->resize(total);
   return true;
 }
 
@@ -222,7 +224,11 @@ void CSearchDlg::RunSearch() {
   m_pOwner->SaveAndReload();
 
   std::memset(m_szSearch, 0, sizeof m_szSearch);
-  ::GetWindowTextA(m_cboSearch.m_hWnd, m_szSearch, sizeof m_szSearch);
+  const int length = ::GetWindowTextA(m_cboSearch.m_hWnd, m_szSearch, sizeof m_szSearch);
+  // The box counts characters; 50 bytes may end in the first half of one.
+  if (length > 0 && vorta::ByteTypeAt(std::string_view(m_szSearch, static_cast<std::size_t>(length)),
+                                      static_cast<std::size_t>(length - 1)) == vorta::kLeadByte)
+    m_szSearch[length - 1] = '\0';
   if (m_szSearch[0] == '\0') {
     StopAnimation();
     return;
@@ -332,7 +338,7 @@ void CSearchDlg::OnClearHistory() {
   if (AfxMessageBox(kClearHistoryQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   vorta::IniStore profile;
   if (vorta::LoadIniFile(m_pApp->m_pszProfileName, &profile)) {
-    for (const auto& [key, value] : vorta::HistoryClearWrites(m_history.count()))
+    for (const auto& [key, value] : vorta::HistoryClearWrites(profile, m_history.count()))
       profile.SetString(vorta::kFindHistorySection, key, value);
     vorta::SaveIniFile(m_pApp->m_pszProfileName, profile);
   }
@@ -355,8 +361,11 @@ void CSearchDlg::OnGetDispInfo(NMLVDISPINFOA* info) {
 }
 
 void CSearchDlg::OnColumnClick(int column) {
+  // Only the date orders the hits; by any other column they would all
+  // compare equal, so the order is left exactly as it is.
+  if (column != 0) return;
   m_lstResults.SortItems(CompareResults, MAKELPARAM(column, g_nSortAscending));
-  if (column == 0) g_nSortAscending = g_nSortAscending ? 0 : 1;
+  g_nSortAscending = g_nSortAscending ? 0 : 1;
 }
 
 void CSearchDlg::ShowDefaultButton(int id) {

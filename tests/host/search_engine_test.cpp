@@ -54,6 +54,7 @@ TEST(UpperSingleBytes, FoldsOnlyLettersThatStandAlone) {
       {"\xb1" "a", "\xb1" "A"},                // half-width katakana is a single byte
       {"a\x88", "A\x88"},                      // a lone lead at the end stays
       {std::string("ab\0cd", 5), std::string("AB\0cd", 5)},  // the text ends at its zero byte
+      {std::string("\x82\0ab", 4), std::string("\x82\0ab", 4)},  // also right after a lead byte
   };
   for (const auto& c : cases) {
     std::string s = c.in;
@@ -208,7 +209,15 @@ std::string RandomText(std::mt19937& rng, std::size_t size) {
   return s;
 }
 
-TEST(ScanMonthFile, AgreesWithTheSlowScanOnRandomText) {
+// Every filter the processor may use (AVX2, SSE2, plain bytes) gives the
+// results of the slow scan.
+class ScanAgreement : public ::testing::TestWithParam<SearchFilterLevel> {
+ protected:
+  void SetUp() override { SetSearchFilterLevelForTesting(GetParam()); }
+  void TearDown() override { SetSearchFilterLevelForTesting(SearchFilterLevel::kBest); }
+};
+
+TEST_P(ScanAgreement, SameAsTheSlowScanOnRandomText) {
   std::mt19937 rng(4242);
   std::size_t hits = 0;
   for (int round = 0; round < 1500; ++round) {
@@ -220,12 +229,13 @@ TEST(ScanMonthFile, AgreesWithTheSlowScanOnRandomText) {
     }
     const auto file = MonthFile(records);
     // Patterns: pieces of the texts (starting anywhere, half characters
-    // included), letter cases changed, or fresh random bytes.
+    // included, now and then long ones), letter cases changed, or fresh
+    // random bytes.
     std::string pattern;
     const auto& source = records[rng() % records.size()].text;
     if (!source.empty() && rng() % 4 != 0) {
       const std::size_t at = rng() % source.size();
-      pattern = source.substr(at, 1 + rng() % 6);
+      pattern = source.substr(at, 1 + rng() % (rng() % 8 == 0 ? 50 : 6));
       for (auto& ch : pattern)
         if (rng() % 3 == 0 && ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'))) ch ^= 0x20;
     } else {
@@ -243,6 +253,17 @@ TEST(ScanMonthFile, AgreesWithTheSlowScanOnRandomText) {
   }
   EXPECT_GT(hits, 1000u) << "the random cases should find things";
 }
+
+INSTANTIATE_TEST_SUITE_P(Filters, ScanAgreement,
+                         ::testing::Values(SearchFilterLevel::kBest, SearchFilterLevel::kSse2,
+                                           SearchFilterLevel::kScalar),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case SearchFilterLevel::kBest: return "Best";
+                             case SearchFilterLevel::kSse2: return "Sse2";
+                             default: return "Scalar";
+                           }
+                         });
 
 }  // namespace
 }  // namespace vorta

@@ -35,7 +35,7 @@ TEST(SearchHistory, KeepsTheNewestTenEachOnce) {
        {"s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9", "s10", "S1"},
        {"s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9", "s10", "S1"}},
       {"only ASCII letters fold", {"\x82\x60", "\x82\x81"}, {"\x82\x60", "\x82\x81"}},
-      {"folding ignores double-byte characters", {"\x83\x41", "\x83\x61"}, {"\x83\x61"}},
+      {"folding goes byte by byte, trail bytes too: ア and ヂ count as one", {"\x83\x41", "\x83\x61"}, {"\x83\x61"}},
       {"@ and ` differ", {"@", "`"}, {"@", "`"}},
   };
   for (const auto& c : cases) {
@@ -50,14 +50,32 @@ TEST(SearchHistory, SaveWritesTheCountAndOneKeyPerStringOldestFirst) {
 }
 
 TEST(SearchHistory, ClearWritesZeroAndEmptiesTheKeys) {
-  EXPECT_EQ(HistoryClearWrites(2), (std::vector<ProfileWrite>{{"Find Count", "0"}, {"Find1", ""}, {"Find2", ""}}));
-  EXPECT_EQ(HistoryClearWrites(0), (std::vector<ProfileWrite>{{"Find Count", "0"}}));
+  struct Case {
+    const char* name;
+    std::string section;
+    std::size_t count;
+    std::vector<ProfileWrite> writes;
+  } cases[] = {
+      {"a history of two", "Find Count=2\r\nFind1=a\r\nFind2=b\r\n", 2,
+       {{"Find Count", "0"}, {"Find1", ""}, {"Find2", ""}}},
+      {"nothing", "", 0, {{"Find Count", "0"}}},
+      {"case variants stored apart are all emptied",
+       "Find Count=3\r\nFind1=Rain\r\nFind2=rain\r\nFind3=RAIN\r\n", 1,
+       {{"Find Count", "0"}, {"Find1", ""}, {"Find2", ""}, {"Find3", ""}}},
+      {"keys past the count that still hold strings are emptied; empty and absent ones left",
+       "Find Count=1\r\nFind1=a\r\nFind2=\r\nFind12=old\r\n", 1,
+       {{"Find Count", "0"}, {"Find1", ""}, {"Find12", ""}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(HistoryClearWrites(ProfileWith(c.section), c.count), c.writes);
+  }
 }
 
 TEST(SearchHistory, ReadsWhatTheProfileHolds) {
   const std::string fifty(50, 'x');
-  std::string kanji25;
-  for (int i = 0; i < 26; ++i) kanji25 += "\x93\xfa";  // 52 bytes of 日
+  std::string kanji26;
+  for (int i = 0; i < 26; ++i) kanji26 += "\x93\xfa";  // 52 bytes of 日
   struct Case {
     const char* name;
     std::string section;
@@ -80,10 +98,10 @@ TEST(SearchHistory, ReadsWhatTheProfileHolds) {
       {"a negative count reads nothing", "Find Count=-3\r\nFind1=a\r\n", 0, {}, {}},
       {"a 50-byte string comes back whole", "Find Count=1\r\nFind1=" + fifty + "\r\n", 1, {fifty}, {fifty}},
       {"a longer one is cut to 50 bytes", "Find Count=1\r\nFind1=" + fifty + "yz\r\n", 1, {fifty}, {fifty}},
-      {"the cut never splits a character", "Find Count=1\r\nFind1=" + kanji25 + "\r\n", 1,
-       {kanji25.substr(0, 50)}, {kanji25.substr(0, 50)}},
-      {"x" "the cut keeps a whole character ending at byte 50", "Find Count=1\r\nFind1=x" + kanji25 + "\r\n", 1,
-       {"x" + kanji25.substr(0, 48)}, {"x" + kanji25.substr(0, 48)}},
+      {"the cut never splits a character", "Find Count=1\r\nFind1=" + kanji26 + "\r\n", 1,
+       {kanji26.substr(0, 50)}, {kanji26.substr(0, 50)}},
+      {"a character that byte 50 would split is left out", "Find Count=1\r\nFind1=x" + kanji26 + "\r\n", 1,
+       {"x" + kanji26.substr(0, 48)}, {"x" + kanji26.substr(0, 48)}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

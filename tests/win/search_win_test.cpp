@@ -334,6 +334,19 @@ TEST_F(SearchTest, TheHistoryComesFromTheProfileAndGoesBackToIt) {
   EXPECT_EQ(ListedRows().size(), 2u);
 }
 
+TEST_F(SearchTest, ClearingLeavesNoStringBehind) {
+  // Three case variants stored apart are listed, but the history holds one:
+  // clearing empties all three keys.
+  WriteProfile("[Find History]\r\nFind Count=3\r\nFind1=Rain\r\nFind2=rain\r\nFind3=RAIN\r\n");
+  OpenJournalAt("200907", 20);
+  OpenSearch();
+  EXPECT_EQ(ComboItems(), (std::vector<std::string>{"RAIN", "rain", "Rain"}));
+  boxes_.Run([&] { Click(Search(), IDC_CLEAR_HISTORY); }, IDYES);
+  EXPECT_EQ(ProfileValue("Find Count"), "0");
+  for (const char* key : {"Find1", "Find2", "Find3"}) EXPECT_EQ(ProfileValue(key), "") << key;
+  EXPECT_EQ(ProfileValue("Find4"), "(none)") << "no key is added";
+}
+
 TEST_F(SearchTest, ClosesEveryWayAndKeepsItsPlace) {
   OpenJournalAt("200907", 20);
   dialog_.MoveWindow(120, 80, 500, 340);
