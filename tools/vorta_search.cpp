@@ -7,11 +7,16 @@
 // excerpt, then "N hits". The excerpt is written as its CP932 bytes with CR,
 // LF, tab and backslash as \r, \n, \t and \\ (every 0x5C byte, the second byte
 // of a double-byte character too), so that a hit is one line; with --utf8 it
-// is converted for reading in a terminal, bytes with no UTF-8 form shown as
-// \xNN. STRING is UTF-8 text, or with --hex the exact bytes ("8341").
+// is converted for reading in a terminal, bytes with no UTF-8 form and other
+// control bytes shown as \xNN. STRING is UTF-8 text, or with --hex the exact
+// bytes ("8341"). Names ending in ".DAY" in any case are read, in byte order;
+// folders with such names are passed over.
 //
 // Exit status: 0 when the folder was searched (whether or not anything was
-// found), 1 when some month file could not be read, 2 for wrong usage.
+// found), 1 when some month file could not be read (the others are searched),
+// 2 when nothing could be searched: wrong usage, a search string that cannot
+// be searched for, a folder that cannot be opened, no CP932 conversion on this
+// system, or the results that could not be written.
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -46,11 +51,14 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-// Converts `in` between encodings with iconv. False when some character has no
-// form in the target encoding or the input is not valid.
-bool Convert(const char* to, const char* from, std::string_view in, std::string* out) {
+enum class Conversion { kDone, kNoForm, kUnavailable };
+
+// Converts `in` between encodings with iconv: kNoForm when some character has
+// no form in the target encoding or the input is not valid, kUnavailable when
+// this system cannot convert between the two at all.
+Conversion Convert(const char* to, const char* from, std::string_view in, std::string* out) {
   iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  if (cd == reinterpret_cast<iconv_t>(-1)) return Conversion::kUnavailable;
   out->assign(in.size() * 4 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   std::size_t srcLeft = in.size();
@@ -60,7 +68,7 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string*
   const bool ok = done != static_cast<std::size_t>(-1) && iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1);
   iconv_close(cd);
   out->resize(out->size() - dstLeft);
-  return ok;
+  return ok ? Conversion::kDone : Conversion::kNoForm;
 }
 
 bool ParseHex(std::string_view hex, std::string* bytes) {
@@ -86,26 +94,34 @@ bool EndsWithDay(const char* name) {
          (name[n - 1] | 0x20) == 'y';
 }
 
-// Reads a whole file into `buffer` with as few calls as it takes.
-bool ReadWhole(const std::string& path, std::vector<std::uint8_t>* buffer) {
+enum class ReadResult { kRead, kNotAFile, kFailed };
+
+// Reads a file into `buffer` with as few calls as it takes: all of it, or as
+// much as a month file's record walk can reach.
+ReadResult ReadMonthFile(const std::string& path, std::vector<std::uint8_t>* buffer) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return ReadResult::kFailed;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool folder = S_ISDIR(st.st_mode);
     close(fd);
-    return false;
+    return folder ? ReadResult::kNotAFile : ReadResult::kFailed;
   }
-  buffer->resize(static_cast<std::size_t>(st.st_size));
+  buffer->resize(std::min(static_cast<std::size_t>(st.st_size), vorta::kMonthFileReadLimit));
   std::size_t got = 0;
   while (got < buffer->size()) {
     const ssize_t n = read(fd, buffer->data() + got, buffer->size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {
+      close(fd);
+      return ReadResult::kFailed;
+    }
+    if (n == 0) break;  // a file that shrank meanwhile is searched as it was read
     got += static_cast<std::size_t>(n);
   }
   close(fd);
-  buffer->resize(got);  // a file that shrank meanwhile is searched as it was read
-  return true;
+  buffer->resize(got);
+  return ReadResult::kRead;
 }
 
 class Collect : public vorta::SearchHitSink {
@@ -186,8 +202,12 @@ void AppendUtf8(std::string& out, std::string_view excerpt, iconv_t cd) {
   for (std::size_t i = 0; i < excerpt.size();) {
     const auto c = static_cast<unsigned char>(excerpt[i]);
     const std::size_t n = vorta::IsLeadByte(c) && i + 1 < excerpt.size() ? 2 : 1;
-    if (n == 1 && (c < 0x80 || c == '\\')) {
+    if (n == 1 && (c == '\r' || c == '\n' || c == '\t' || c == '\\')) {
       AppendEscaped(out, c);
+    } else if (n == 1 && (c < 0x20 || c == 0x7F)) {
+      AppendHexByte(out, c);  // nothing that would steer the terminal
+    } else if (n == 1 && c < 0x80) {
+      out += static_cast<char>(c);
     } else {
       char in[2] = {excerpt[i], n == 2 ? excerpt[i + 1] : '\0'};
       char converted[8];
@@ -234,8 +254,12 @@ int main(int argc, char** argv) {
   std::string pattern;
   if (hex) {
     if (!ParseHex(operands[1], &pattern)) return Fail("--hex wants pairs of hex digits, e.g. 8341");
-  } else if (!Convert("CP932", "UTF-8", operands[1], &pattern)) {
-    return Fail("the search string is not UTF-8 text that CP932 can write");
+  } else {
+    switch (Convert("CP932", "UTF-8", operands[1], &pattern)) {
+      case Conversion::kDone: break;
+      case Conversion::kNoForm: return Fail("the search string is not UTF-8 text that CP932 can write");
+      case Conversion::kUnavailable: return Fail("iconv cannot convert UTF-8 to CP932 on this system");
+    }
   }
   if (pattern.empty()) return Fail("the search string is empty");
   if (pattern.find('\0') != std::string::npos) return Fail("the search string holds a zero byte");
@@ -272,8 +296,9 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> buffer;
     std::vector<SearchResult> hits;
     for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < names.size();) {
-      if (!ReadWhole(folder + "/" + names[i], &buffer)) {
-        lines[i].unreadable = true;
+      const ReadResult read = ReadMonthFile(folder + "/" + names[i], &buffer);
+      if (read != ReadResult::kRead) {
+        lines[i].unreadable = read == ReadResult::kFailed;
         continue;
       }
       hits.clear();

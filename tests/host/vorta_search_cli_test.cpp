@@ -61,6 +61,7 @@ class VortaSearchTool : public ::testing::Test {
     Write("200908.DAYS", MonthFile({{1, "rain"}}));
     Write("notes.DAY", MonthFile({{1, "rain"}}));
     Write("200910.DAY", MonthFile({{1, "rain"}}, -1, -1, "Q12"));
+    fs::create_directory(folder_ / "201212.DAY");  // a folder, not a month
   }
   void TearDown() override { fs::remove_all(folder_); }
 
@@ -80,7 +81,7 @@ TEST_F(VortaSearchTool, PrintsOneLinePerHitInNameOrder) {
             "2009/07/05 \train\\r\\n\\tback\\\\slash \x95\\\\\n"
             "2009/07/12 \tRain \x83\x41 \xb1\x80\n"
             "3 hits\n")
-      << "lower-case .day is read; .DAYS, a name that is no month and the old format are not";
+      << "lower-case .day is read; .DAYS, a name that is no month, the old format and a folder are not";
 }
 
 TEST_F(VortaSearchTool, OptionsChooseCaseBytesAndTerminalText) {
@@ -92,6 +93,11 @@ TEST_F(VortaSearchTool, OptionsChooseCaseBytesAndTerminalText) {
       << "UTF-8 in, UTF-8 out; a byte with no character shown as \\x80";
   EXPECT_EQ(Tool({"--utf8", Folder(), "back"}).out, "2009/07/05 \tback\\\\slash \xe8\xa1\xa8\n1 hits\n");
   EXPECT_EQ(Tool({Folder(), "snow"}).out, "0 hits\n");
+
+  // A terminal is never sent a control byte.
+  Write("201105.DAY", MonthFile({{2, "esc\x1b[2J\x7f"}}));
+  EXPECT_EQ(Tool({"--utf8", Folder(), "esc"}).out, "2011/05/02 \tesc\\x1B[2J\\x7F\n1 hits\n");
+  EXPECT_EQ(Tool({Folder(), "esc"}).out, "2011/05/02 \tesc\x1b[2J\x7f\n1 hits\n") << "without --utf8, the bytes";
 }
 
 TEST_F(VortaSearchTool, EscapesAtEveryPlaceOfALongExcerpt) {
