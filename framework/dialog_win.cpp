@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include <string>
+
 #include "framework/app.h"
 
 namespace {
@@ -141,10 +143,17 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
   }
 }
 
+namespace {
+constexpr UINT kMaxCharsMessage = 61716;
+}  // namespace
+
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
   if (dx->m_bFailed || !dx->m_bSaveAndValidate || static_cast<int>(value.size()) <= maxChars) return;
   dx->m_bFailed = true;
-  char text[96];
-  wsprintfA(text, "%d 文字以内で入力してください。", maxChars);
-  AfxMessageBox(text, MB_ICONEXCLAMATION);
+  // The program's string 61716 says it, with %1 standing for the limit.
+  CString text = LoadResourceString(kMaxCharsMessage);
+  if (text.empty()) text = "%1 文字以内で入力してください。";
+  const std::size_t at = text.find("%1");
+  if (at != CString::npos) text.replace(at, 2, std::to_string(maxChars));
+  AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION);
 }

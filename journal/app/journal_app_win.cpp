@@ -6,6 +6,7 @@
 #include "common/ini_file_win.h"
 #include "journal/res/resource.h"
 #include "journal/window/journal_dlg.h"
+#include "journal/window/password_dlg.h"
 
 namespace {
 
@@ -102,6 +103,7 @@ BOOL CJournalApp::InitInstance() {
   // switch on here.
 
   CJournalDlg dlg;
+  KeepPasswordValue();
   m_pMainWnd = &dlg;
   for (const auto& s : kWindowSettings) dlg.*s.field = static_cast<int>(GetProfileInt(s.section, s.key, s.defaultValue));
 

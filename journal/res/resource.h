@@ -2,6 +2,8 @@
 #pragma once
 
 // Dialogs
+#define IDD_ABOUTBOX 100
+#define IDD_PASSWORD 103
 #define IDD_JOURNAL 102
 #define IDD_CALENDAR 143
 #define IDD_SEARCH 144
@@ -43,6 +45,13 @@
 // The search animation (an AVI clip)
 #define IDR_SEARCH_ANIMATION 144
 
+// Controls of the version dialog and the password dialog
+#define IDC_ABOUT_ICON 1008
+#define IDC_CHANGE_PASSWORD 1044
+#define IDC_USE_PASSWORD 1045
+#define IDC_PASSWORD_EDIT 1000
+#define IDC_PASSWORD_PROMPT 1010
+
 // System menu commands
 #define IDM_ABOUTBOX 16
 #define IDM_FONT_LARGEST 32
@@ -53,6 +62,11 @@
 
 // Strings
 #define IDS_ABOUTBOX 101
+#define IDS_WRONG_PASSWORD 104
+#define IDS_CONFIRM_PASSWORD 105
+#define IDS_NEW_PASSWORD 106
+#define IDS_ENTER_PASSWORD 107
+#define IDS_PASSWORDS_DIFFER 108
 #define IDS_FONT_SIZE 102
 #define IDS_FONT_LARGEST 110
 #define IDS_FONT_LARGE 111
@@ -62,6 +76,7 @@
 #define IDS_APP_TITLE 57344
 #define IDS_WRITE_FAILED 57345
 #define IDS_HELP_FAILED 61703
+#define AFX_IDP_PARSE_STRING_SIZE 61716
 
 // Icons and bitmaps
 #define IDR_MAINFRAME 128

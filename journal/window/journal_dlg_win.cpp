@@ -11,6 +11,7 @@
 #include "journal/app/journal_app.h"
 #include "journal/data/calendar.h"
 #include "journal/res/resource.h"
+#include "journal/window/password_dlg.h"
 
 namespace {
 
@@ -161,6 +162,15 @@ BOOL CJournalDlg::OnInitDialog() {
   if (m_hImc && !::ImmGetOpenStatus(m_hImc)) ::ImmSetOpenStatus(m_hImc, TRUE);
 
   CreateToolTips();
+
+  // The lock: refused or cancelled, the journal closes as from its system
+  // menu (the entry on screen is saved) without recording where it stood.
+  if (!CheckStartupPassword()) {
+    ShowWindow(SW_MINIMIZE);
+    m_bCloseBySysCommand = 1;
+    m_bKeepPosition = 1;
+    PostMessage(WM_CLOSE);
+  }
 
   // The calendar opens again when it was open as the journal last closed.
   if (m_bCalendarShown == 1) OnCalendar();
@@ -320,7 +330,8 @@ void CJournalDlg::OnSysCommand(UINT id, LPARAM lParam) {
   HMENU sysMenu = GetSystemMenu(FALSE);
 
   if (command == IDM_ABOUTBOX) {
-    // The version dialog is not built yet; the menu item has nothing to open.
+    CAboutDlg about(this);
+    about.DoModal();
     return;
   }
   if (const int points = PointsOfFontCommand(command)) {
@@ -489,6 +500,15 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       OnEndSession(wParam != FALSE);
       return 0;
+    case WM_ACTIVATE:
+      // Woken by a second copy while a modal dialog of ours (the version
+      // dialog, a password dialog) is up: that dialog comes forward, not
+      // this window, which cannot take input meanwhile.
+      if (LOWORD(wParam) != WA_INACTIVE && !::IsWindowEnabled(m_hWnd)) {
+        HWND popup = ::GetLastActivePopup(m_hWnd);
+        if (popup && popup != m_hWnd) ::SetActiveWindow(popup);
+      }
+      break;
     case kInstanceQueryMessage:
       return OnInstanceQuery(wParam, lParam);
     case WM_SIZE:
