@@ -17,6 +17,8 @@ namespace {
 
 // System menu positions once Maximize is gone.
 constexpr UINT kRestorePosition = 0;
+// Posted to hand the activation on to the modal dialog in front of this window.
+constexpr UINT kBringPopupForward = WM_APP + 1;
 constexpr UINT kMinimizePosition = 3;
 constexpr UINT kMaximizePosition = 4;
 
@@ -504,11 +506,18 @@ LRESULT CJournalDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // Woken by a second copy while a modal dialog of ours (the version
       // dialog, a password dialog) is up: that dialog comes forward, not
       // this window, which cannot take input meanwhile.
-      if (LOWORD(wParam) != WA_INACTIVE && !::IsWindowEnabled(m_hWnd)) {
-        HWND popup = ::GetLastActivePopup(m_hWnd);
-        if (popup && popup != m_hWnd) ::SetActiveWindow(popup);
-      }
+      // The activation is handed on once this one is complete.
+      if (LOWORD(wParam) != WA_INACTIVE && !::IsWindowEnabled(m_hWnd)) PostMessage(kBringPopupForward);
       break;
+    case kBringPopupForward:
+      // The frontmost window of ours that can take input: the modal dialog.
+      for (HWND w = ::GetWindow(m_hWnd, GW_HWNDFIRST); w && !::IsWindowEnabled(m_hWnd); w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetWindow(w, GW_OWNER) == m_hWnd && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) {
+          ::SetForegroundWindow(w);
+          break;
+        }
+      }
+      return 0;
     case kInstanceQueryMessage:
       return OnInstanceQuery(wParam, lParam);
     case WM_SIZE:

@@ -249,6 +249,25 @@ TEST_F(PasswordTest, ASecondStartDuringThePromptWakesItAndEnds) {
   CloseAndWait();
 }
 
+TEST_F(PasswordTest, ASecondStartDuringTheVersionDialogBringsTheDialogForward) {
+  Launch();
+  HWND about = OpenAbout();
+  ASSERT_NE(about, nullptr);
+  Process& second = sandbox_.Start(exe_);
+  EXPECT_TRUE(second.WaitForExit(8000).has_value()) << "the second copy should end";
+  // The journal cannot take input behind its modal dialog: the dialog is
+  // the active window, not the journal.
+  auto activeWindow = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
+    return info.hwndActive;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return activeWindow() == about; }, 3000)) << "active: " << activeWindow();
+  CloseAbout(about);
+  CloseAndWait();
+}
+
 TEST_F(PasswordTest, AwkwardPasswordsComeBackWhole) {
   const std::vector<std::string> passwords = {
       "\xb1\xb2\xb3\xb4\xb5\xb6\xb7\xb8\xb9\xba",          // ｱｲｳｴｵｶｷｸｹｺ: ten half-width kana
