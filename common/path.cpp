@@ -45,4 +45,105 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension) 
   return std::string(path.substr(0, dot == std::string_view::npos ? path.size() : dot)) + std::string(extension);
 }
 
+bool EndsWithBackslash(std::string_view s) {
+  if (s.empty() || s.back() != '\\') return false;
+  return ClassifyByteTypes(s).back() == kSingleByte;
+}
+
+namespace {
+
+void LowerSingleBytes(std::string& s, const std::vector<std::uint8_t>& types) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (types[i] == kSingleByte && s[i] >= 'A' && s[i] <= 'Z') s[i] = static_cast<char>(s[i] - 'A' + 'a');
+  }
+}
+
+constexpr bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// No control byte, and every lead byte followed by a proper second byte.
+bool BytesAreWellFormed(std::string_view path, const std::vector<std::uint8_t>& types) {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c < 0x20 || c == 0x7F) return false;
+    if (types[i] == kLeadByte && (i + 1 == path.size() || !IsTrailByte(static_cast<unsigned char>(path[i + 1])))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The characters Windows refuses in a name, from `from` on. None of " / * ? <
+// > : can be a second byte; '|' (0x7C) can, and is allowed there only.
+bool HasForbiddenCharacter(std::string_view path, const std::vector<std::uint8_t>& types, std::size_t from) {
+  for (std::size_t i = from; i < path.size(); ++i) {
+    switch (path[i]) {
+      case '"': case '/': case '*': case '?': case '<': case '>': case ':':
+        return true;
+      case '|':
+        if (types[i] != kTrailByte) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+// A separator from `from` on followed by another separator (an empty name) or by
+// a dot (".", ".." and hidden names alike). A 0x5C that is a second byte is no
+// separator, and the byte after it starts a new character.
+bool HasEmptyOrDotName(std::string_view path, const std::vector<std::uint8_t>& types, std::size_t from) {
+  for (std::size_t i = from; i + 1 < path.size(); ++i) {
+    if (path[i] == '\\' && types[i] == kSingleByte && (path[i + 1] == '\\' || path[i + 1] == '.')) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void LowerSingleBytes(std::string& s) { LowerSingleBytes(s, ClassifyByteTypes(s)); }
+
+FolderCheck CheckFolderPath(std::string_view path, const FileSystemProbe& fs) {
+  if (path.empty() || path.size() > kMaxFolderPathBytes) return FolderCheck::kMalformed;
+  const auto types = ClassifyByteTypes(path);
+  if (!BytesAreWellFormed(path, types)) return FolderCheck::kMalformed;
+  // A backslash is never a lead byte, so the two leading ones are characters.
+  const bool network = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+  const bool trailing_backslash = path.back() == '\\' && types.back() == kSingleByte;
+
+  if (network) {
+    if (path.size() == 2 || path[2] == '\\' || path[2] == '.') return FolderCheck::kMalformed;
+    if (HasForbiddenCharacter(path, types, 2) || HasEmptyOrDotName(path, types, 2)) return FolderCheck::kMalformed;
+    std::string pattern(path);
+    if (ExtensionDot(path) == std::string_view::npos) pattern += trailing_backslash ? "*.*" : "\\*.*";
+    return fs.Exists(pattern) ? FolderCheck::kExists : FolderCheck::kAbsent;
+  }
+
+  // "C:" is the root "C:\"; "C:\a\" is "C:\a". "C:" with two backslashes keeps
+  // both and fails below.
+  std::string folder(path);
+  if (trailing_backslash && folder.size() > 4) folder.pop_back();
+  if (folder.size() == 2) folder += '\\';
+  std::string lowered = folder;
+  LowerSingleBytes(lowered, ClassifyByteTypes(lowered));
+
+  bool on_drive = false;
+  for (std::string root : fs.DriveRoots()) {
+    // An empty root would take every relative path for one on a drive.
+    if (root.empty()) continue;
+    LowerSingleBytes(root);
+    if (lowered.starts_with(root)) {
+      on_drive = true;
+      break;
+    }
+  }
+  if (!on_drive) return FolderCheck::kMalformed;
+  if (lowered.size() == 3) return FolderCheck::kExists;
+
+  // The checks see the path as typed, so that two trailing backslashes are
+  // caught although the last one was dropped.
+  if (HasForbiddenCharacter(path, types, 3) || HasEmptyOrDotName(path, types, 2)) return FolderCheck::kMalformed;
+  return fs.Exists(folder) ? FolderCheck::kExists : FolderCheck::kAbsent;
+}
+
 }  // namespace vorta

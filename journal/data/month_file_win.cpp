@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/file_win.h"
 #include "common/scoped_handle_win.h"
 
 namespace vorta {
@@ -14,17 +15,6 @@ namespace {
 SaveHook g_save_hook = nullptr;
 
 constexpr DWORD kNoFile = INVALID_FILE_ATTRIBUTES;
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
-}
-
-bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
-  DWORD written = 0;
-  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
-}
 
 }  // namespace
 
@@ -69,23 +59,8 @@ SaveResult SaveMonthFile(const std::string& path, const MonthBuffer& month) {
   // would succeed on some systems, so refuse it the same way everywhere.
   if (attributes != kNoFile && (attributes & FILE_ATTRIBUTE_READONLY)) return SaveResult::kFailed;
 
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(FolderOf(path).c_str(), "DAY", 0, temp)) return SaveResult::kFailed;
-
-  bool ok;
-  {
-    ScopedFileHandle file(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_ARCHIVE, nullptr));
-    ok = file.valid() && WriteAll(file.get(), EncodeMonthFile(month)) && FlushFileBuffers(file.get());
-    ok = file.Close() && ok;
-  }
-  ok = ok && (g_save_hook == nullptr || g_save_hook());
-  ok = ok && MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
-    DeleteFileA(temp);
-    return SaveResult::kFailed;
-  }
-  return SaveResult::kWritten;
+  const std::vector<std::uint8_t> bytes = EncodeMonthFile(month);
+  return WriteFileAtomically(path, bytes, g_save_hook) ? SaveResult::kWritten : SaveResult::kFailed;
 }
 
 void SetSaveHookForTesting(SaveHook hook) { g_save_hook = hook; }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "common/byte_type.h"
+#include "common/file_win.h"
 #include "common/ini_file_win.h"
 #include "common/path.h"
-#include "common/scoped_handle_win.h"
 #include "journal/res/resource.h"
 #include "journal/window/journal_dlg.h"
 
@@ -31,30 +31,6 @@ int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM sort) {
   const auto* b = reinterpret_cast<const vorta::SearchResult*>(second);
   if (!a || !b || LOWORD(sort) != 0) return 0;
   return HIWORD(sort) ? ::lstrcmpA(a->date, b->date) : ::lstrcmpA(b->date, a->date);
-}
-
-// Reads the file at `path` (no more of it than a month file can use) into
-// `bytes`; false when it cannot be opened or read.
-bool ReadMonthFile(const std::string& path, std::vector<std::uint8_t>* bytes) {
-  // Shared for writing and deleting too: a month that a backup or sync
-  // program holds open is still searched.
-  const vorta::ScopedFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                   OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr));
-  if (!file.valid()) return false;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) size.QuadPart = 0;
-  bytes->resize(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, vorta::kMonthFileReadLimit)));
-  std::size_t total = 0;
-  while (total < bytes->size()) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), bytes->data() + total, static_cast<DWORD>(bytes->size() - total), &got, nullptr))
-      return false;
-    if (got == 0) break;  // a file that shrank meanwhile is searched as it was read
-    total += got;
-  }
-  bytes->resize(total);
-  return true;
 }
 
 std::string ProgramFolder() {
@@ -283,7 +259,9 @@ bool CSearchDlg::ScanDataFolder(const vorta::SearchPattern& pattern) {
   std::vector<std::uint8_t> bytes;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (!ReadMonthFile(data + found.cFileName, &bytes)) continue;
+    // No more of a file than the record walk can reach; a month held open by
+    // a backup or sync program is still read.
+    if (!vorta::ReadFileBytes(data + found.cFileName, vorta::kMonthFileReadLimit, &bytes)) continue;
     if (vorta::ScanMonthFile(found.cFileName, bytes, pattern, m_results) == vorta::ScanOutcome::kStopped) {
       complete = false;
       break;
