@@ -1,5 +1,6 @@
-# The journal's pictures, generated at build time by tools/picgen.py from the
-# text sources in journal/res/pictures (one <name>.txt per file produced):
+# The journal's pictures, and the program icons of the installer and the
+# uninstaller, generated at build time by tools/picgen.py from the text
+# sources in journal/res/pictures (one <name>.txt per file produced):
 #
 #   bmp131.bmp  bmp132.bmp   sun icon, its mask
 #   bmp133.bmp  bmp134.bmp   cloud icon, its mask
@@ -9,10 +10,15 @@
 #   bmp147.bmp  bmp148.bmp   arrow connector, its mask
 #   bmp141.bmp .. bmp144.bmp mood faces: laughing, plain, angry, downcast
 #   bmp145.bmp               the round mask the four faces share
-#   vorta.ico                program icon, 32 x 32 and 16 x 16
+#   vorta.ico                the journal's icon: an open diary and a pen
+#   setup.ico                the installer's icon: the diary and an arrow
+#                            down into a box
+#   uninst.ico               the uninstaller's icon: the diary and a red
+#                            badge with a white cross
 #   avi144.avi               search animation: a magnifying glass circling over
 #                            a page, 8 frames of 48 x 48 at 500 ms each
 #
+# Each icon holds a 32 x 32 and a 16 x 16 image, transparent around the picture.
 # The bitmaps are 12 x 12, 4 bits per pixel; each image is black wherever its
 # mask is white, for drawing with the mask SRCAND and then the image SRCINVERT.
 # The animation is an uncompressed 8-bit AVI for the animation control, whose
@@ -30,9 +36,12 @@ set(VORTA_PICTURE_NAMES
   bmp131 bmp132 bmp133 bmp134 bmp135 bmp136 bmp137 bmp138
   bmp141 bmp142 bmp143 bmp144 bmp145
   bmp146 bmp147 bmp148 bmp149
-  vorta
+  vorta setup uninst
   avi144
 )
+
+# The names among them that are icons (kind icon) and become .ico files.
+set(VORTA_ICON_NAMES vorta setup uninst)
 
 function(vorta_generate_pictures out_dir out_var)
   set(tool ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../tools/picgen.py)
@@ -44,7 +53,7 @@ function(vorta_generate_pictures out_dir out_var)
   set(outputs)
   foreach(name IN LISTS VORTA_PICTURE_NAMES)
     list(APPEND sources ${source_dir}/${name}.txt)
-    if(name STREQUAL "vorta")
+    if(name IN_LIST VORTA_ICON_NAMES)
       list(APPEND outputs ${out_dir}/${name}.ico)
     elseif(name MATCHES "^avi")
       list(APPEND outputs ${out_dir}/${name}.avi)

@@ -1,4 +1,4 @@
-"""Builds the journal's bitmaps, program icon and search animation from their
+"""Builds the journal's bitmaps, program icons and search animation from their
 text sources.
 
 Source format: one picture per file (journal/res/pictures/<name>.txt), plain
@@ -65,7 +65,7 @@ Usage:
                                           white and on two selection blues),
                                           weather_x1/x4.png and mood_x1/x4.png
                                           (every combo box item as drawn, 1x and
-                                          4x), <icon>_icon.png (program icon),
+                                          4x), <icon>_icon.png (each program icon),
                                           <animation>_frames.png (the frames
                                           4x as stored, 4x and 1x drawn on a
                                           dialog's grey and on white)
