@@ -48,6 +48,19 @@ inline std::string WindowText(HWND hwnd) {
   return text;
 }
 
+// Starts the framework for the test program and points the profile at a fresh
+// file of the test's own in the temporary folder; gives its path.
+inline std::string UseTemporaryProfile(const std::string& name) {
+  AfxWinInit(::GetModuleHandleA(nullptr));
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string path =
+      std::string(temp) + "vorta-" + name + "-" + std::to_string(::GetCurrentProcessId()) + ".INI";
+  ::DeleteFileA(path.c_str());
+  AfxGetApp()->m_pszProfileName = path;
+  return path;
+}
+
 inline std::string MonthPath(int year, int month) { return vorta::MonthFilePath(ProgramFolder(), year, month); }
 
 inline std::optional<std::string> ReadBytes(const std::string& path) {
@@ -160,13 +173,7 @@ inline bool WriteFullDamagedMonth(int year, int month) {
 class HostedJournalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-" + ::testing::UnitTest::GetInstance()->current_test_suite()->name() +
-               "-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    ::DeleteFileA(profile_.c_str());
-    AfxGetApp()->m_pszProfileName = profile_;
+    profile_ = UseTemporaryProfile(::testing::UnitTest::GetInstance()->current_test_suite()->name());
     data_ = ProgramFolder() + "DATA";
     ::CreateDirectoryA(data_.c_str(), nullptr);
     boxes_.Start();

@@ -18,18 +18,14 @@
 #include "journal/app/journal_app.h"
 #include "journal/res/resource.h"
 #include "journal/window/pickers.h"
+#include "tests/win/dialog_test_support.h"
 
 namespace {
 
 class JournalDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-dialog-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    ::DeleteFileA(profile_.c_str());
-    AfxGetApp()->m_pszProfileName = profile_;
+    profile_ = UseTemporaryProfile("dialog-test");
   }
   void TearDown() override {
     if (dialog_.m_hWnd) dialog_.DestroyWindow();

@@ -33,12 +33,7 @@ struct Date {
 class JournalNavigationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-nav-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    ::DeleteFileA(profile_.c_str());
-    AfxGetApp()->m_pszProfileName = profile_;
+    profile_ = UseTemporaryProfile("nav-test");
     data_ = ProgramFolder() + "DATA";
     ::CreateDirectoryA(data_.c_str(), nullptr);
     RemoveMonthFiles();

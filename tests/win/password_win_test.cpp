@@ -12,6 +12,7 @@
 #include "framework/framework.h"
 #include "journal/data/password_value.h"
 #include "journal/window/password_dlg.h"
+#include "tests/win/dialog_test_support.h"
 
 namespace {
 
@@ -20,12 +21,7 @@ constexpr char kBackupKey[] = "Software\\tavelo-soft\\vorta95";
 class PasswordUpkeepTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AfxWinInit(::GetModuleHandleA(nullptr));
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    profile_ = std::string(temp) + "vorta-upkeep-test-" + std::to_string(::GetCurrentProcessId()) + ".INI";
-    ::DeleteFileA(profile_.c_str());
-    AfxGetApp()->m_pszProfileName = profile_;
+    profile_ = UseTemporaryProfile("upkeep-test");
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
   }
   void TearDown() override {
