@@ -22,7 +22,7 @@ cmake --build --preset windows --target vorta >build/logs/windows-build.log 2>&1
 demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/DATA"
-cp build/windows/journal/vorta.exe "$demo/"
+cp build/windows/bin/vorta.exe "$demo/"
 build/host/tools/make_demo_data "$demo/DATA" "$(date +%Y)" "$(date +%-m)" "$(date +%-d)"
 
 source scripts/wine-env.sh
