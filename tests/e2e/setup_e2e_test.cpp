@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "harness/e2e.h"
+#include "install_fixture.h"
 #include "month_bytes.h"
 
 namespace {
@@ -23,131 +24,8 @@ using namespace e2e;
 
 constexpr char kCaption[] = "ミルネ セットアップ";
 constexpr int kFolderEdit = 1000, kBrowse = 3, kStartMenu = 1001, kDesktop = 1002;
-constexpr char kRegistryKey[] = "Software\\tavelo-soft\\vorta95";
 
 constexpr const char* kProgramFiles[] = {"vorta.exe", "vorta.hlp", "vorta.cnt", "readme.txt", "uninst.exe"};
-
-std::string ShellFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-  return path;
-}
-std::string GroupFolder() { return JoinPath(ShellFolder(CSIDL_PROGRAMS), "ミルネ2000"); }
-std::string DesktopShortcut() { return JoinPath(ShellFolder(CSIDL_DESKTOPDIRECTORY), "ミルネ2000.lnk"); }
-
-struct RegistryValue {
-  DWORD type = 0;
-  std::string bytes;
-};
-
-std::optional<RegistryValue> ReadPathValue() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-  RegistryValue value;
-  char data[1024] = {};
-  DWORD size = sizeof data;
-  const LONG status = RegQueryValueExA(key, "Path", nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return std::nullopt;
-  value.bytes.assign(data, size);
-  return value;
-}
-
-// The value as a C string reader sees it (with or without a stored zero).
-std::optional<std::string> StoredPath() {
-  const auto value = ReadPathValue();
-  if (!value) return std::nullopt;
-  return std::string(value->bytes.c_str());
-}
-
-void WritePathValue(const RegistryValue& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "Path", 0, value.type, reinterpret_cast<const BYTE*>(value.bytes.data()),
-                 static_cast<DWORD>(value.bytes.size()));
-  RegCloseKey(key);
-}
-
-// Deletes "Path", and the keys above it that are left empty.
-void DeletePathValue() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-    RegDeleteValueA(key, "Path");
-    RegCloseKey(key);
-  }
-  for (const char* name : {kRegistryKey, "Software\\tavelo-soft"}) {
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, name, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    DWORD subkeys = 0, values = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
-    if (subkeys != 0 || values != 0) return;
-    RegDeleteKeyA(HKEY_CURRENT_USER, name);
-  }
-}
-
-// What an installation leaves outside its folder (the "Path" value, the
-// program group, the desktop shortcut), removed before and after each test.
-// The tests share one Wine user; a value that was there before comes back.
-class InstallTraces {
- public:
-  InstallTraces() : saved_(ReadPathValue()) { Clear(); }
-  ~InstallTraces() {
-    Clear();
-    if (saved_) WritePathValue(*saved_);
-  }
-  static void Clear() {
-    DeletePathValue();
-    RemoveTree(GroupFolder());
-    SetReadOnly(DesktopShortcut(), false);
-    DeleteFileA(DesktopShortcut().c_str());
-    RemoveDirectoryA(DesktopShortcut().c_str());
-  }
-
- private:
-  std::optional<RegistryValue> saved_;
-};
-
-// A folder outside the temporary folder (C:\VORTA), gone before and after.
-class FixedFolder {
- public:
-  explicit FixedFolder(std::string path) : path_(std::move(path)) { RemoveTree(path_); }
-  ~FixedFolder() { RemoveTree(path_); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-struct Shortcut {
-  std::string target, working;
-};
-
-std::optional<Shortcut> ReadShortcut(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  CoInitialize(nullptr);
-  std::optional<Shortcut> result;
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t wide[MAX_PATH] = {};
-      MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-      if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char target[MAX_PATH] = {}, working[MAX_PATH] = {};
-        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-        link->GetWorkingDirectory(working, MAX_PATH);
-        result = Shortcut{target, working};
-      }
-      file->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return result;
-}
 
 // An old month file ("Q12") from plain records in the current layout: the
 // attribute word of each is stored shifted left by one bit.
@@ -187,28 +65,7 @@ class SetupTest : public ::testing::Test {
   std::string FolderField() const { return GetControlText(dialog_, kFolderEdit).value_or("?"); }
 
   // A message box of setup (its dialog has the same caption and class).
-  HWND FindBox() const {
-    struct Search {
-      DWORD pid;
-      HWND dialog;
-      HWND found;
-    } search{process_->id(), dialog_, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          char cls[32] = {};
-          GetClassNameA(hwnd, cls, sizeof cls);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(hwnd, &owner);
-          if (hwnd == s->dialog || owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) ||
-              GetDlgItem(hwnd, kFolderEdit) || !GetDlgItem(hwnd, 0xFFFF) || GetText(hwnd) != kCaption)
-            return TRUE;
-          s->found = hwnd;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  }
+  HWND FindBox() const { return FindProgramBox(process_->id(), kCaption, dialog_); }
 
   // Waits for setup's next message box, checks its text and presses `answer`.
   void Expect(const std::string& text, int answer = kIdOk, const char* capture = nullptr) {
