@@ -67,7 +67,9 @@ LegacyStepResult ConvertLegacyFolder(const std::string& installFolder, const Set
   for (const std::string& path : paths) {
     switch (ConvertFile(path, show)) {
       case Outcome::kConverted:
-        // Only now that its month file is in place.
+        // Only now that its month file is in place; a read-only old file
+        // would otherwise come back at every later run.
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileA(path.c_str());
         ++result.converted;
         break;

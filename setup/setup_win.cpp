@@ -82,8 +82,9 @@ std::string ShellFolder(int csidl) {
 }
 
 // CheckFolderPath's "exists" counts a file of that name too; we install only
-// into a folder.
-bool IsFileNotFolder(const std::string& path) {
+// into a folder. (A final backslash would make the file's name unreadable.)
+bool IsFileNotFolder(std::string path) {
+  if (path.size() > 3 && EndsWithBackslash(path)) path.pop_back();
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

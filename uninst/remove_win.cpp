@@ -16,14 +16,21 @@ struct Entry {
 };
 
 // The entries of `folder` but "." and "..", read before anything is deleted.
+// A name with characters the ANSI code page lacks comes with "?" in their
+// place, a wildcard that could reach other entries: such an entry goes by its
+// short name, or is left alone when it has none.
 std::vector<Entry> ListFolder(const std::string& folder) {
   std::vector<Entry> entries;
   WIN32_FIND_DATAA found;
   const HANDLE find = ::FindFirstFileA((folder + "\\*.*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return entries;
   do {
-    const std::string name = found.cFileName;
+    std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
+    if (name[0] != '.' && name.find('?') != std::string::npos) {  // dot entries stay anyway
+      name = found.cAlternateFileName;
+      if (name.empty() || name.find('?') != std::string::npos) continue;
+    }
     entries.push_back({folder + '\\' + name, found.dwFileAttributes});
   } while (::FindNextFileA(find, &found));
   ::FindClose(find);

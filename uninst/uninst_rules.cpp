@@ -7,10 +7,20 @@ namespace vorta {
 
 namespace {
 
+// The path as the command processor must see it in a batch file.
+std::string BatchPath(std::string_view path) {
+  std::string out;
+  for (char c : path) {
+    out += c;
+    if (c == '%') out += '%';  // never a lead or trail byte of CP932
+  }
+  return out;
+}
+
 void AppendQuoted(std::string* text, std::string_view command, std::string_view path) {
   *text += command;
   *text += " \"";
-  *text += path;
+  *text += BatchPath(path);
   *text += "\"\r\n";
 }
 
@@ -42,7 +52,7 @@ std::string SelfDeleteBatchText(std::string_view ownPath, std::string_view folde
   std::string text = ":Repeat\r\n";
   AppendQuoted(&text, "del", ownPath);
   text += "if exist \"";
-  text += ownPath;
+  text += BatchPath(ownPath);
   text += "\" goto Repeat\r\n";
   if (removeFolder) AppendQuoted(&text, "rmdir", folder);
   AppendQuoted(&text, "del", pifPath);
@@ -54,7 +64,13 @@ bool IsRefusedUninstallFolder(std::string_view folder, const std::vector<std::st
   const std::string own = Comparable(folder);
   if (own.empty() || own == "\\" || IsRoot(own)) return true;
   for (const std::string& refused : protectedFolders) {
-    if (!refused.empty() && own == Comparable(refused)) return true;
+    if (refused.empty()) continue;
+    const std::string other = Comparable(refused);
+    if (own == other) return true;
+    // A folder that holds it: "C:\Users" holds "C:\Users\taro".
+    if (other.size() > own.size() && other.compare(0, own.size(), own) == 0 && other[own.size()] == '\\' &&
+        ClassifyByteTypes(other)[own.size()] == kSingleByte)
+      return true;
   }
   return false;
 }

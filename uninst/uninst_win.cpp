@@ -7,6 +7,7 @@
 // after "はい" every step runs, failures only being noted and reported.
 // Exit codes: 0 for a second copy, 2 for "いいえ", 1 otherwise.
 #include <windows.h>
+#include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -51,10 +52,11 @@ std::string LoadText(HINSTANCE instance, UINT id) {
   return text;
 }
 
+// The running program's path; as long as the buffer when it was cut short.
 std::string ModulePath() {
-  char path[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return length >= MAX_PATH ? std::string(MAX_PATH, '?') : std::string(path, length);
 }
 
 std::string WithBackslash(std::string folder) {
@@ -79,23 +81,62 @@ std::string ShellFolder(int csidl) {
 }
 
 // The folders no program of ours is ever installed into by itself: the
-// uninstaller refuses to empty them.
+// uninstaller refuses to empty them or a folder that holds one of them.
 std::vector<std::string> SystemFolders() {
   std::vector<std::string> folders;
   char path[MAX_PATH] = {};
   if (::GetWindowsDirectoryA(path, MAX_PATH)) folders.push_back(path);
   if (::GetSystemDirectoryA(path, MAX_PATH)) folders.push_back(path);
+  const DWORD tempLength = ::GetTempPathA(MAX_PATH, path);
+  if (tempLength > 0 && tempLength < MAX_PATH) folders.push_back(path);
   for (int csidl : {CSIDL_SYSTEMX86, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
-                    CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
-                    CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAMS, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA}) {
+                    CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS, CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO,
+                    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAMS,
+                    CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA}) {
     path[0] = '\0';
     if (SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
       folders.push_back(path);
   }
-  // The folder that holds the users' profiles.
-  if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-    folders.push_back(vorta::FolderOf(WithoutBackslash(path)));
+  for (REFKNOWNFOLDERID id : {FOLDERID_Downloads, FOLDERID_Public}) {
+    PWSTR wide = nullptr;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &wide)) &&
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr) > 0)
+      folders.push_back(path);
+    ::CoTaskMemFree(wide);
+  }
   return folders;
+}
+
+// The identity of a folder (volume and index), which every name of it shares:
+// short names, other letters, links that lead to it.
+bool FolderIdentity(const std::string& folder, BY_HANDLE_FILE_INFORMATION* info) {
+  const HANDLE handle = ::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = ::GetFileInformationByHandle(handle, info) != FALSE;
+  ::CloseHandle(handle);
+  return known;
+}
+
+// Whether uninst must refuse to run from `installFolder` (with its final
+// backslash): by name, long or short, and by identity.
+bool IsRefusedFolder(const std::string& installFolder) {
+  const std::vector<std::string> system = SystemFolders();
+  char longName[MAX_PATH] = {};
+  const DWORD length = ::GetLongPathNameA(installFolder.c_str(), longName, MAX_PATH);
+  const std::string named = length > 0 && length < MAX_PATH ? std::string(longName) : installFolder;
+  if (vorta::IsRefusedUninstallFolder(installFolder, system) || vorta::IsRefusedUninstallFolder(named, system))
+    return true;
+  BY_HANDLE_FILE_INFORMATION own{};
+  if (!FolderIdentity(installFolder, &own)) return true;  // cannot tell what it is
+  for (const std::string& folder : system) {
+    BY_HANDLE_FILE_INFORMATION other{};
+    if (FolderIdentity(folder, &other) && other.dwVolumeSerialNumber == own.dwVolumeSerialNumber &&
+        other.nFileIndexHigh == own.nFileIndexHigh && other.nFileIndexLow == own.nFileIndexLow)
+      return true;
+  }
+  return false;
 }
 
 // ---- The uninstall dialog ------------------------------------------------------
@@ -271,6 +312,10 @@ bool WriteBatch(const std::string& folder, const std::string& ownPath, bool remo
 // uninst.exe stays.
 void ScheduleSelfDelete(bool removeFolder) {
   const std::string ownPath = ModulePath();
+  // The batch's "del" gives up on a read-only file and would try for ever.
+  const DWORD attributes = ::GetFileAttributesA(ownPath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    ::SetFileAttributesA(ownPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   std::string batch;
   const bool onDrive = ownPath.size() > 2 && ownPath[1] == ':';
   char temp[MAX_PATH] = {};
@@ -287,8 +332,10 @@ void ScheduleSelfDelete(bool removeFolder) {
   PROCESS_INFORMATION process{};
   // From the drive root, so that the batch does not hold the install folder.
   if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED | IDLE_PRIORITY_CLASS,
-                        nullptr, "\\", &startup, &process))
+                        nullptr, "\\", &startup, &process)) {
+    ::DeleteFileA(batch.c_str());
     return;
+  }
   ::SetThreadPriority(process.hThread, THREAD_PRIORITY_IDLE);
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
@@ -311,10 +358,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
 
-  // Only from a folder of its own: never empty a drive root or a system folder.
+  // Only from a folder of its own: never empty a drive root or a system folder,
+  // nor a folder whose name cannot be had whole (too long, or with characters
+  // the ANSI code page lacks, which come as "?", a wildcard).
   const std::string ownPath = ModulePath();
   const std::string installFolder = WithBackslash(vorta::FolderOf(ownPath));
-  if (vorta::FolderOf(ownPath).empty() || vorta::IsRefusedUninstallFolder(installFolder, SystemFolders())) {
+  if (ownPath.size() >= MAX_PATH - 1 || ownPath.find('?') != std::string::npos || vorta::FolderOf(ownPath).empty() ||
+      IsRefusedFolder(installFolder)) {
     Say("この場所からはアンインストールできません。");
     return 1;
   }

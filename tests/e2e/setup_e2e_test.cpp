@@ -155,10 +155,12 @@ TEST_F(SetupTest, FreshInstallIntoTheProposedFolder) {
     EXPECT_STRCASEEQ(link->working.c_str(), "C:\\VORTA") << e.shortcut;
   }
 
-  // The desktop shortcut starts the installed journal.
+  // The desktop shortcut starts the installed journal (which ends with the
+  // runner, before the folder and the profile are cleaned).
   const auto desktop = ReadShortcut(DesktopShortcut());
   ASSERT_TRUE(desktop.has_value());
-  Process& journal = source_.Start(desktop->target, {}, desktop->working);
+  Sandbox runner{"installed"};
+  Process& journal = runner.Start(desktop->target, {}, desktop->working);
   ASSERT_TRUE(journal.started());
   const HWND main = WaitForWindow("ミルネ2000", journal.id());
   ASSERT_NE(main, nullptr) << "the installed journal did not open";
@@ -307,6 +309,7 @@ TEST_F(SetupTest, AMalformedFolderIsRefusedInTheDialog) {
       target_.Join(".b"),
       std::string(1, missing) + ":\\VORTA",
       target_.Join("a file"),  // a file, not a folder
+      target_.Join("a file") + "\\",
   };
   StartSetup();
   for (const std::string& folder : refused) {
@@ -330,6 +333,7 @@ TEST_F(SetupTest, OldMonthFilesAreConvertedIntoData) {
   ASSERT_TRUE(WriteFileBytes(JoinPath(folder, "199801.day"), LegacyMonthFile(january)));
   ASSERT_TRUE(WriteFileBytes(JoinPath(folder, "199802.day"), LegacyMonthFile(february)));
   ASSERT_TRUE(WriteFileBytes(JoinPath(folder, "199803.DAY"), LegacyMonthFile(march)));
+  ASSERT_TRUE(SetReadOnly(JoinPath(folder, "199803.DAY"), true));
   ASSERT_TRUE(WriteFileBytes(JoinPath(folder, "memo.day"), "not a month file"));
 
   StartSetup();

@@ -44,6 +44,17 @@ TEST(SelfDeleteBatch, LongPathsAreWrittenWhole) {
   EXPECT_NE(text.find("rmdir \"" + folder + "\"\r\n"), std::string::npos);
 }
 
+TEST(SelfDeleteBatch, APercentSignIsNotAVariable) {
+  // "%b%" would be expanded by the command processor; "%%" is a "%".
+  EXPECT_EQ(SelfDeleteBatchText("C:\\a%b%\\u.exe", "C:\\a%b%", "C:\\D%.pif", "C:\\D%.bat", true),
+            ":Repeat\r\n"
+            "del \"C:\\a%%b%%\\u.exe\"\r\n"
+            "if exist \"C:\\a%%b%%\\u.exe\" goto Repeat\r\n"
+            "rmdir \"C:\\a%%b%%\"\r\n"
+            "del \"C:\\D%%.pif\"\r\n"
+            "del \"C:\\D%%.bat\"\r\n");
+}
+
 TEST(RefusedUninstallFolder, RootsAndSystemFoldersAreRefused) {
   const std::vector<std::string> system = {
       "C:\\Windows", "C:\\Windows\\system32", "C:\\Users\\taro", "C:\\Users\\taro\\Desktop",
@@ -67,6 +78,11 @@ TEST(RefusedUninstallFolder, RootsAndSystemFoldersAreRefused) {
       {"C:\\Users\\taro", true},
       {"C:\\Program Files\\", true},
       {"C:\\Program Files (x86)\\", true},
+      // Folders that hold one of them.
+      {"C:\\Users", true},
+      {"C:\\Users\\", true},
+      {"C:\\users\\TARO\\", true},   // the profile itself, in other letters
+      {"C:\\Users\\tar", false},        // a name that begins like it is not its folder
       // Where setup installs: a folder of its own.
       {"C:\\VORTA\\", false},
       {"C:\\Program Files\\VORTA\\", false},
