@@ -392,8 +392,19 @@ LRESULT CJournalDlg::OnInstanceQuery(WPARAM wParam, LPARAM) {
 }
 
 void CJournalDlg::OnHelp() {
-  if (!::WinHelpA(m_hWnd, AfxGetApp()->m_pszHelpFilePath.c_str(), HELP_CONTEXT, 0))
-    AfxMessageBox(IDS_HELP_FAILED);
+  const char* file = AfxGetApp()->m_pszHelpFilePath.c_str();
+  bool shown = ::WinHelpA(m_hWnd, file, HELP_CONTEXT, 0) != FALSE;
+  // A viewer that WinHelp has only just started may not have made its window
+  // when WinHelp looks for it (Wine's gives up at once); ask again once the
+  // window is there.
+  for (int wait = 0; !shown && wait < 30; ++wait) {
+    if (::FindWindowA("MS_WINHELP", nullptr)) {
+      shown = ::WinHelpA(m_hWnd, file, HELP_CONTEXT, 0) != FALSE;
+      break;
+    }
+    ::Sleep(100);
+  }
+  if (!shown) AfxMessageBox(IDS_HELP_FAILED);
 }
 
 void CJournalDlg::OnCalendar() {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "calendar_fixture.h"
 #include "journal/window/calendar_grid.h"
 #include "journal_fixture.h"
 
@@ -48,39 +49,7 @@ class CalendarTest : public JournalTest {
     grid_ = GridOf(calendar_);
     ASSERT_NE(grid_, nullptr);
   }
-  HWND GridOf(HWND calendar) const { return FindWindowExA(GetDlgItem(calendar, 1033), nullptr, nullptr, "CALENDAR"); }
   bool CalendarButtonEnabled() const { return IsWindowEnabled(GetDlgItem(main_, kCalendar)) != FALSE; }
-
-  // The grid model with the size of the window on screen; its days are
-  // placed for the month shown.
-  vorta::CalendarGrid ModelOf(HWND grid, int year, int month, int day) const {
-    vorta::CalendarGrid model;
-    const RECT client = ClientRect(grid);
-    model.SetClientSize(client.right, client.bottom);
-    SYSTEMTIME date{};
-    date.wYear = static_cast<WORD>(year);
-    date.wMonth = static_cast<WORD>(month);
-    date.wDay = static_cast<WORD>(day);
-    FILETIME file;
-    SystemTimeToFileTime(&date, &file);
-    FileTimeToSystemTime(&file, &date);  // fills in the weekday
-    model.SetShownDate({date.wYear, date.wMonth, date.wDay, date.wDayOfWeek});
-    model.RecomputeMonth({}, nullptr, 0);
-    return model;
-  }
-  static int CellOfDay(const vorta::CalendarGrid& model, int day) {
-    for (int cell = vorta::kFirstDayCell; cell < vorta::kCalendarCells; ++cell)
-      if (model.DayOfCell(cell) == day) return cell;
-    return -1;
-  }
-  // A click in the middle of a cell, as the mouse gives it.
-  bool ClickCell(HWND grid, const vorta::CalendarGrid& model, int cell) {
-    const vorta::CellRect frame = model.FrameRect(cell);
-    const LPARAM at = MAKELPARAM((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
-    DWORD_PTR answer = 0;
-    return SendMessageTimeoutA(grid, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer) &&
-           SendMessageTimeoutA(grid, WM_LBUTTONUP, 0, at, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer);
-  }
 
   HWND calendar_ = nullptr;
   HWND grid_ = nullptr;

@@ -73,6 +73,37 @@ inline HWND WaitForJournalBox(DWORD pid, HWND main = nullptr, DWORD timeout = kD
   return box;
 }
 
+// The password prompt (at start and for a new password) and the version
+// dialog with its lock controls.
+constexpr int kPrompt = 1010, kPasswordEdit = 1000, kUse = 1045, kChange = 1044;
+constexpr UINT kAboutCommand = 16;
+constexpr char kAboutTitle[] = "バージョン情報";
+
+// A dialog of the journal's process titled like the journal and holding the
+// password prompt.
+HWND FindPasswordDialog(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        // The journal's window has a control 1010 too, and its title group.
+        if (owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kPrompt) ||
+            GetDlgItem(hwnd, kTitleGroup))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 class JournalTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -18,35 +18,7 @@ namespace {
 
 using namespace e2e;
 
-constexpr int kPrompt = 1010, kPasswordEdit = 1000, kUse = 1045, kChange = 1044;
-constexpr UINT kAboutCommand = 16;
-constexpr char kAboutTitle[] = "バージョン情報";
 constexpr char kBackupKey[] = "Software\\tavelo-soft\\vorta95";
-
-// A dialog of the journal's process titled like the journal and holding the
-// password prompt.
-HWND FindPasswordDialog(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        char cls[32] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        // The journal's window has a control 1010 too, and its title group.
-        if (owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kPrompt) ||
-            GetDlgItem(hwnd, kTitleGroup))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 // The registry backup of the value, as stored.
 std::optional<std::string> Backup() {

@@ -36,61 +36,6 @@ bool KeyExists(const char* name) {
   return true;
 }
 
-// The self-delete batches and their ".pif" files in a folder.
-std::vector<std::string> Batches(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const char* pattern : {"DEL*.bat", "DEL*.pif"}) {
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA(JoinPath(folder, pattern).c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    do names.push_back(JoinPath(folder, found.cFileName));
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-  }
-  return names;
-}
-
-// Every file and folder under `folder`, as paths.
-void ListTree(const std::string& folder, std::set<std::string>* paths) {
-  WIN32_FIND_DATAA found;
-  const HANDLE find = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = JoinPath(folder, name);
-    paths->insert(path);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      ListTree(path, paths);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-}
-
-// Every key under `key`, with its values' names.
-void ListKeys(HKEY root, const std::string& name, std::set<std::string>* keys) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  keys->insert(name);
-  char child[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof child;
-    if (RegEnumValueA(key, i, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    keys->insert(name + " :" + child);
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof child;
-    if (RegEnumKeyExA(key, i, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    ListKeys(root, name + "\\" + child, keys);
-  }
-  RegCloseKey(key);
-}
-
-std::vector<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b) {
-  std::vector<std::string> out;
-  std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
 // Removes the keys a test made, after the programs have ended.
 class MakerKeyGuard {
  public:
