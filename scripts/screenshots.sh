@@ -16,7 +16,12 @@ cmake --build --preset windows --target lifecycle_e2e_test >build/logs/screensho
 out=$root/build/screenshots
 rm -rf "$out"
 mkdir -p "$out"
-E2E_CAPTURE_DIR=$out scripts/wine-run.sh build/windows/tests/e2e/lifecycle_e2e_test.exe >build/logs/screenshots-run.log 2>&1 ||
+source scripts/wine-env.sh
+wine_env_init "$root/build/windows"
+wine_display_start
+trap wine_env_stop EXIT
+wine_server_warm
+E2E_CAPTURE_DIR=$out wine build/windows/tests/e2e/lifecycle_e2e_test.exe >build/logs/screenshots-run.log 2>&1 ||
   { tail -30 build/logs/screenshots-run.log; exit 1; }
 for bmp in "$out"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
