@@ -20,6 +20,9 @@ constexpr bool IsLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Bytes that can follow a lead byte in code page 932.
+constexpr bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
 // Walks `text` from its start, stepping over double-byte characters, and tells
 // what the byte at `pos` is. A lead byte that is the last byte of the text has
 // no trail byte and stays a lead byte. Positions at or past the end are 0.

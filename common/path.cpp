@@ -58,8 +58,6 @@ void LowerSingleBytes(std::string& s, const std::vector<std::uint8_t>& types) {
   }
 }
 
-constexpr bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
-
 // No control byte, and every lead byte followed by a proper second byte.
 bool BytesAreWellFormed(std::string_view path, const std::vector<std::uint8_t>& types) {
   for (std::size_t i = 0; i < path.size(); ++i) {

@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   locales
   googletest libgtest-dev libbenchmark-dev
+  nlohmann-json3-dev
   clang libclang-rt-dev
   imagemagick python3
 )

@@ -54,6 +54,7 @@
 
 // System menu commands
 #define IDM_ABOUTBOX 16
+#define IDM_EXPORT 112
 #define IDM_FONT_LARGEST 32
 #define IDM_FONT_LARGE 48
 #define IDM_FONT_MEDIUM 64
@@ -62,6 +63,9 @@
 
 // Strings
 #define IDS_ABOUTBOX 101
+#define IDS_EXPORT 115
+#define IDS_EXPORT_DONE 116
+#define IDS_EXPORT_FAILED 117
 #define IDS_WRONG_PASSWORD 104
 #define IDS_CONFIRM_PASSWORD 105
 #define IDS_NEW_PASSWORD 106

@@ -76,6 +76,8 @@ class CJournalDlg : public CDialog {
   void OnGetMinMaxInfo(MINMAXINFO* info);
   LRESULT OnInstanceQuery(WPARAM wParam, LPARAM lParam);
   void OnHelp();
+  // Writes the whole diary to a file the user names, as text or JSON Lines.
+  void OnExport();
   void OnListViewer();
   // Opens the calendar window unless it is open.
   void OnCalendar();

@@ -197,6 +197,9 @@ void CJournalDlg::BuildSystemMenu() {
     ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
   }
+  // Last, so that the positions of the items above stay as they were.
+  const CString exportItem = LoadResourceString(IDS_EXPORT);
+  if (!exportItem.empty()) ::AppendMenuA(sysMenu, MF_STRING, IDM_EXPORT, exportItem.c_str());
   ::EnableMenuItem(sysMenu, kRestorePosition, MF_BYPOSITION | MF_GRAYED);
 }
 
@@ -334,6 +337,10 @@ void CJournalDlg::OnSysCommand(UINT id, LPARAM lParam) {
   if (command == IDM_ABOUTBOX) {
     CAboutDlg about(this);
     about.DoModal();
+    return;
+  }
+  if (command == IDM_EXPORT) {
+    OnExport();
     return;
   }
   if (const int points = PointsOfFontCommand(command)) {

@@ -9,8 +9,10 @@ namespace vorta {
 
 struct RawRecord {
   int day;
-  std::string text;  // stored with a zero byte after it
-  int length = -1;   // L as stored; -1: the text's size + 1
+  std::string text;  // stored with a zero byte after it, unless `zero` is false
+  int length = -1;   // L as stored; -1: the text's size, + 1 for the zero
+  std::uint16_t attributes = 0x1000;  // weather, mood and mark (MakeAttributeWord)
+  bool zero = true;
 };
 
 // A month file as stored, its header fields either true or as given.
@@ -18,14 +20,14 @@ inline std::vector<std::uint8_t> MonthFile(const std::vector<RawRecord>& records
                                     long promised = -1, const char* magic = "Q20") {
   std::vector<std::uint8_t> payload;
   for (const auto& r : records) {
-    const int length = r.length >= 0 ? r.length : static_cast<int>(r.text.size()) + 1;
+    const int length = r.length >= 0 ? r.length : static_cast<int>(r.text.size()) + (r.zero ? 1 : 0);
     payload.push_back(static_cast<std::uint8_t>(r.day));
-    payload.push_back(0x00);
-    payload.push_back(0x10);  // some attribute word
+    payload.push_back(static_cast<std::uint8_t>(r.attributes));
+    payload.push_back(static_cast<std::uint8_t>(r.attributes >> 8));
     payload.push_back(static_cast<std::uint8_t>(length));
     payload.push_back(static_cast<std::uint8_t>(length >> 8));
     payload.insert(payload.end(), r.text.begin(), r.text.end());
-    payload.push_back(0);
+    if (r.zero) payload.push_back(0);
   }
   const std::uint32_t size = promised >= 0 ? static_cast<std::uint32_t>(promised) : static_cast<std::uint32_t>(payload.size());
   std::vector<std::uint8_t> file(magic, magic + 3);
