@@ -38,4 +38,13 @@ HRESULT CreateShortcut(const std::string& folder, const std::string& fileName, c
   return result;
 }
 
+std::string ShellFolderPath(int csidl) {
+  LPITEMIDLIST list = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return {};
+  char path[MAX_PATH] = {};
+  const bool found = ::SHGetPathFromIDListA(list, path) != FALSE;
+  ::CoTaskMemFree(list);
+  return found ? path : std::string();
+}
+
 }  // namespace vorta

@@ -70,17 +70,6 @@ std::string ControlText(HWND dialog, int id) {
   return text;
 }
 
-// A folder of the user's shell (CSIDL_PROGRAMS, CSIDL_DESKTOP); "" when the
-// shell cannot give it as a path.
-std::string ShellFolder(int csidl) {
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return {};
-  char path[MAX_PATH] = {};
-  const bool found = ::SHGetPathFromIDListA(list, path) != FALSE;
-  ::CoTaskMemFree(list);
-  return found ? path : std::string();
-}
-
 // CheckFolderPath's "exists" counts a file of that name too; we install only
 // into a folder. (A final backslash would make the file's name unreadable.)
 bool IsFileNotFolder(std::string path) {
@@ -257,24 +246,10 @@ bool CopyProgramFiles(const std::string& setupFolder, const std::string& install
   return true;
 }
 
-// COM for the shortcuts, for as long as the object lives.
-class ComScope {
- public:
-  ComScope() : result_(::CoInitialize(nullptr)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
-
 // The program group "ミルネ2000" with its two shortcuts.
 bool MakeProgramGroup(const std::string& installFolder) {
-  ComScope com;
-  std::string group = ShellFolder(CSIDL_PROGRAMS);
+  vorta::ComScope com;
+  std::string group = vorta::ShellFolderPath(CSIDL_PROGRAMS);
   if (group.empty()) return false;
   if (!EndsWithBackslash(group)) group += '\\';
   group += kGroupName;
@@ -300,8 +275,8 @@ bool MakeProgramGroup(const std::string& installFolder) {
 }
 
 bool MakeDesktopShortcut(const std::string& installFolder) {
-  ComScope com;
-  std::string desktop = ShellFolder(CSIDL_DESKTOP);
+  vorta::ComScope com;
+  std::string desktop = vorta::ShellFolderPath(CSIDL_DESKTOP);
   if (desktop.empty()) return false;
   if (!EndsWithBackslash(desktop)) desktop += '\\';
   const HRESULT result = vorta::CreateShortcut(installFolder, "vorta.exe", desktop + kDesktopShortcut);

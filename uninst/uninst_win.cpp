@@ -17,6 +17,7 @@
 
 #include "common/ini_file_win.h"
 #include "common/path.h"
+#include "common/shell_win.h"
 #include "uninst/remove_win.h"
 #include "uninst/res/resource.h"
 #include "uninst/uninst_rules.h"
@@ -67,17 +68,6 @@ std::string WithBackslash(std::string folder) {
 std::string WithoutBackslash(std::string folder) {
   if (folder.size() > 1 && EndsWithBackslash(folder)) folder.pop_back();
   return folder;
-}
-
-// A folder of the user's shell by CSIDL, through the item list as the
-// shortcuts were made; "" when the shell cannot give it as a path.
-std::string ShellFolder(int csidl) {
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return {};
-  char path[MAX_PATH] = {};
-  const bool found = ::SHGetPathFromIDListA(list, path) != FALSE;
-  ::CoTaskMemFree(list);
-  return found ? path : std::string();
 }
 
 // The folders no program of ours is ever installed into by itself: the
@@ -215,23 +205,9 @@ void RemoveProfile() {
   if (::GetWindowsDirectoryA(windows, MAX_PATH)) ::DeleteFileA((WithBackslash(windows) + "vorta.ini").c_str());
 }
 
-// COM for the shell folders, for as long as the object lives.
-class ComScope {
- public:
-  ComScope() : result_(::CoInitialize(nullptr)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
-
 // The program group with its shortcuts. False when it is there and stays.
 bool RemoveProgramGroup() {
-  const std::string programs = ShellFolder(CSIDL_PROGRAMS);
+  const std::string programs = vorta::ShellFolderPath(CSIDL_PROGRAMS);
   if (programs.empty()) return true;
   const std::string group = WithBackslash(programs) + kGroupName;
   if (CheckFolderPath(group) != FolderCheck::kExists) return true;
@@ -242,7 +218,7 @@ bool RemoveProgramGroup() {
 
 // The desktop shortcut. False when it is there and stays.
 bool RemoveDesktopShortcut() {
-  const std::string desktop = ShellFolder(CSIDL_DESKTOP);
+  const std::string desktop = vorta::ShellFolderPath(CSIDL_DESKTOP);
   if (desktop.empty()) return true;
   const std::string shortcut = WithBackslash(desktop) + kDesktopShortcut;
   if (CheckFolderPath(shortcut) != FolderCheck::kExists) return true;
@@ -396,7 +372,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RemoveProfile();
 
   {
-    ComScope com;
+    vorta::ComScope com;
     if (!RemoveProgramGroup()) {
       Say("プログラムグループが削除できませんでした。");
       shortcutMessage = true;

@@ -27,21 +27,7 @@ std::string U8(std::u8string_view s) { return std::string(reinterpret_cast<const
 // A question of the journal's process with a Yes button (the Save dialog's
 // "replace it?").
 HWND FindYesNoBox(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, IDYES)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(pid, [](HWND hwnd) { return GetDlgItem(hwnd, IDYES) != nullptr; });
 }
 
 // The names in a folder.
@@ -58,21 +44,7 @@ void ListFolder(const std::string& folder, std::set<std::string>* names) {
 
 // The Save dialog of the journal: a dialog of its process with a type list.
 HWND FindSaveDialog(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kTypeList)) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(pid, [](HWND hwnd) { return GetDlgItem(hwnd, kTypeList) != nullptr; });
 }
 
 class ExportTest : public JournalTest {

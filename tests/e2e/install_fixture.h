@@ -206,27 +206,11 @@ inline std::vector<std::string> Difference(const std::set<std::string>& a, const
 // the message text control, other than `dialog` (the program's own dialog
 // has the same caption and class).
 inline HWND FindProgramBox(DWORD pid, const std::string& caption, HWND dialog) {
-  struct Search {
-    DWORD pid;
-    HWND dialog;
-    const std::string* caption;
-    HWND found;
-  } search{pid, dialog, &caption, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        char cls[32] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (hwnd == s->dialog || owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) ||
-            !GetDlgItem(hwnd, 0xFFFF) || GetText(hwnd) != *s->caption)
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(pid, [&](HWND hwnd) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return hwnd != dialog && std::string(cls) == "#32770" && GetDlgItem(hwnd, 0xFFFF) && GetText(hwnd) == caption;
+  });
 }
 
 }  // namespace

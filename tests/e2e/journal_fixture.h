@@ -45,26 +45,11 @@ inline std::string MonthFileName(int year, int month) {
 // The message boxes of the journal have the same class and caption as its main
 // window; they are told apart by their message text control.
 inline HWND FindJournalBox(DWORD pid, HWND main) {
-  struct Search {
-    DWORD pid;
-    HWND main;
-    HWND found;
-  } search{pid, main, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        char cls[32] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (hwnd == s->main || owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) ||
-            !GetDlgItem(hwnd, 0xFFFF) || GetDlgItem(hwnd, 1019))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(pid, [main](HWND hwnd) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return hwnd != main && std::string(cls) == "#32770" && GetDlgItem(hwnd, 0xFFFF) && !GetDlgItem(hwnd, 1019);
+  });
 }
 
 inline HWND WaitForJournalBox(DWORD pid, HWND main = nullptr, DWORD timeout = kDefaultTimeoutMs) {
@@ -81,27 +66,13 @@ constexpr char kAboutTitle[] = "バージョン情報";
 
 // A dialog of the journal's process titled like the journal and holding the
 // password prompt.
-HWND FindPasswordDialog(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        char cls[32] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        // The journal's window has a control 1010 too, and its title group.
-        if (owner != s->pid || std::string(cls) != "#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kPrompt) ||
-            GetDlgItem(hwnd, kTitleGroup))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+inline HWND FindPasswordDialog(DWORD pid) {
+  return FindVisibleWindow(pid, [](HWND hwnd) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    // The journal's window has a control 1010 too, and its title group.
+    return std::string(cls) == "#32770" && GetDlgItem(hwnd, kPrompt) && !GetDlgItem(hwnd, kTitleGroup);
+  });
 }
 
 class JournalTest : public ::testing::Test {

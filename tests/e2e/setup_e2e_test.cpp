@@ -416,17 +416,7 @@ TEST_F(SetupTest, FailuresAfterTheCopiesEndWithTheirMessage) {
 
 TEST_F(SetupTest, ASecondSetupWakesTheFirstAndEnds) {
   StartSetup();
-  // The dialog box loop shows the dialog normally the first time it runs out
-  // of messages, which undoes a minimise that came before; minimise until it
-  // stays so.
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        PostMessageA(dialog_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        if (!WaitUntil([&] { return IsIconic(dialog_) != FALSE; }, 1000)) return false;
-        Sleep(300);
-        return IsIconic(dialog_) != FALSE;
-      },
-      5000));
+  ASSERT_TRUE(MinimizeUntilItStays(dialog_));
   Process& second = source_.Start(setup_);
   ASSERT_TRUE(second.started());
   EXPECT_EQ(second.WaitForExit(8000), std::optional<DWORD>(0));
@@ -448,22 +438,7 @@ TEST_F(SetupTest, ASecondSetupWakesTheFirstAndEnds) {
 // The folder browser of the setup dialog: a visible dialog of setup's that
 // holds a tree.
 HWND FindBrowser(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd) || !FindWindowExA(hwnd, nullptr, "SysTreeView32", nullptr))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindVisibleWindow(pid, [](HWND hwnd) { return FindWindowExA(hwnd, nullptr, "SysTreeView32", nullptr) != nullptr; });
 }
 
 TEST_F(SetupTest, BrowseOpensAtTheTypedFolderAndLeavesTheCaretAtTheEnd) {

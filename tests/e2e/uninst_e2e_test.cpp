@@ -266,17 +266,7 @@ TEST_F(UninstTest, TheMakersKeyStaysWhileAnotherProgramKeepsOneUnderIt) {
 TEST_F(UninstTest, ASecondUninstWakesTheFirstAndEnds) {
   LayOut();
   StartUninst();
-  // The dialog box loop shows the dialog normally the first time it runs out
-  // of messages, which undoes a minimise that came before; minimise until it
-  // stays so.
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        PostMessageA(dialog_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        if (!WaitUntil([&] { return IsIconic(dialog_) != FALSE; }, 1000)) return false;
-        Sleep(300);
-        return IsIconic(dialog_) != FALSE;
-      },
-      5000));
+  ASSERT_TRUE(MinimizeUntilItStays(dialog_));
   Process& second = install_.Start(uninst_);
   ASSERT_TRUE(second.started());
   EXPECT_EQ(second.WaitForExit(8000), std::optional<DWORD>(0));

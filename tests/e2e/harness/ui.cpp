@@ -74,6 +74,36 @@ HWND WaitForMessageBox(std::string_view caption, DWORD pid, DWORD timeout_ms) {
   return WaitForWindow(caption, pid, timeout_ms, "#32770");
 }
 
+HWND FindVisibleWindow(DWORD pid, const std::function<bool(HWND)>& accept) {
+  PrepareDesktop();
+  struct Search {
+    DWORD pid;
+    const std::function<bool(HWND)>* accept;
+    HWND found;
+  } search{pid, &accept, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (!IsWindowVisible(hwnd) || (s->pid != 0 && WindowProcessId(hwnd) != s->pid) || !(*s->accept)(hwnd))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool MinimizeUntilItStays(HWND window, DWORD timeout_ms) {
+  return WaitUntil(
+      [&] {
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        if (!WaitUntil([&] { return IsIconic(window) != FALSE; }, 1000)) return false;
+        Sleep(300);
+        return IsIconic(window) != FALSE;
+      },
+      timeout_ms);
+}
+
 bool WaitForWindowGone(HWND window, DWORD timeout_ms) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout_ms);
 }

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,14 @@ HWND WaitForWindow(std::string_view title, DWORD pid = 0, DWORD timeout_ms = kDe
 // Waits for a visible dialog box (class "#32770": MessageBoxA and the standard
 // dialogs) with this caption, belonging to pid (0: any process).
 HWND WaitForMessageBox(std::string_view caption, DWORD pid, DWORD timeout_ms = kDefaultTimeoutMs);
+// The first visible top-level window of process pid (0: any) that `accept`
+// takes: for windows told apart by their controls, not their title (message
+// boxes and standard dialogs that share a caption with the program).
+HWND FindVisibleWindow(DWORD pid, const std::function<bool(HWND)>& accept);
+// Minimises the window and waits until it stays so. The dialog box loop shows
+// a modal dialog normally the first time it runs out of messages, which
+// undoes a minimise that came before; the minimise is repeated until it holds.
+bool MinimizeUntilItStays(HWND window, DWORD timeout_ms = kDefaultTimeoutMs);
 // Waits until the window has been destroyed or hidden.
 bool WaitForWindowGone(HWND window, DWORD timeout_ms = kDefaultTimeoutMs);
 DWORD WindowProcessId(HWND window);
