@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/instance_win.h"
 #include "common/path.h"
 #include "common/shell_win.h"
 #include "setup/convert_win.h"
@@ -27,10 +28,6 @@ using vorta::FolderCheck;
 constexpr char kMutexName[] = "Mutex_SetupInstance";
 constexpr char kRegistryKey[] = "Software\\tavelo-soft\\vorta95";
 constexpr char kPathValue[] = "Path";
-
-// Sent by a second copy to the first: restore or raise yourself.
-constexpr UINT kInstanceQuery = WM_USER + 11;
-constexpr WPARAM kInstanceQueryCode = 19980702;
 
 // Copied in this order from the setup folder into the install folder.
 constexpr const char* kProgramFiles[] = {"vorta.exe", "vorta.hlp", "vorta.cnt", "readme.txt", "uninst.exe"};
@@ -197,14 +194,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
           return TRUE;
       }
       break;
-    case kInstanceQuery:
-      if (wParam == kInstanceQueryCode) {
-        if (::IsIconic(dialog)) {
-          ::ShowWindow(dialog, SW_SHOWNORMAL);
-        } else {
-          ::SetForegroundWindow(dialog);
-        }
-      }
+    case vorta::kInstanceQuery:
+      if (wParam == vorta::kInstanceQueryCode) vorta::RaiseOnInstanceQuery(dialog);
       return TRUE;
   }
   return FALSE;
@@ -303,13 +294,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_caption = LoadText(instance, IDS_SETUP_TITLE);
 
   // One copy at a time: a second one wakes the first and ends.
-  const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kMutexName);
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (mutex != nullptr) ::CloseHandle(mutex);
-    if (const HWND first = ::FindWindowA(nullptr, g_caption.c_str()))
-      ::PostMessageA(first, kInstanceQuery, kInstanceQueryCode, 0);
-    return 0;
-  }
+  if (!vorta::ClaimSingleInstance(kMutexName, g_caption.c_str())) return 0;
 
   // The folder of the last installation, else the drive of Windows + "\VORTA".
   SetupChoice choice;

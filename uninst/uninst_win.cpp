@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/ini_file_win.h"
+#include "common/instance_win.h"
 #include "common/path.h"
 #include "common/shell_win.h"
 #include "uninst/remove_win.h"
@@ -29,10 +30,6 @@ using vorta::EndsWithBackslash;
 using vorta::FolderCheck;
 
 constexpr char kMutexName[] = "Mutex_UinstInstance";
-
-// Sent by a second copy to the first: restore or raise yourself.
-constexpr UINT kInstanceQuery = WM_USER + 11;
-constexpr WPARAM kInstanceQueryCode = 19980702;
 
 // Deleted from the install folder in this order; uninst.exe goes last, by
 // the batch.
@@ -148,14 +145,8 @@ INT_PTR CALLBACK UninstDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
           return TRUE;
       }
       break;
-    case kInstanceQuery:
-      if (wParam == kInstanceQueryCode) {
-        if (::IsIconic(dialog)) {
-          ::ShowWindow(dialog, SW_SHOWNORMAL);
-        } else {
-          ::SetForegroundWindow(dialog);
-        }
-      }
+    case vorta::kInstanceQuery:
+      if (wParam == vorta::kInstanceQueryCode) vorta::RaiseOnInstanceQuery(dialog);
       return TRUE;
   }
   return FALSE;
@@ -326,13 +317,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_caption = LoadText(instance, IDS_UNINST_TITLE);
 
   // One copy at a time: a second one wakes the first and ends.
-  const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kMutexName);
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (mutex != nullptr) ::CloseHandle(mutex);
-    if (const HWND first = ::FindWindowA(nullptr, g_caption.c_str()))
-      ::PostMessageA(first, kInstanceQuery, kInstanceQueryCode, 0);
-    return 0;
-  }
+  if (!vorta::ClaimSingleInstance(kMutexName, g_caption.c_str())) return 0;
 
   // Only from a folder of its own: never empty a drive root or a system folder,
   // nor a folder whose name cannot be had whole (too long, or with characters
@@ -392,6 +377,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!shortcutMessage) Say("ミルネ アンインストールを完了しました。");
     ScheduleSelfDelete(true);
   }
-  if (mutex != nullptr) ::CloseHandle(mutex);
-  return 1;
+  return 1;  // the mutex goes with the process
 }
